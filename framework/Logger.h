@@ -1,0 +1,56 @@
+#pragma once
+#include <mutex>
+#include <sstream>
+#include <string>
+
+enum class LogLevel : int { Info = 0, Warning = 1, Error = 2, Silent = 3 };
+
+// A named log. Lines at or above the threshold go to standard output (Info,
+// Silent) or standard error (Warning, Error) with a prefix and a local time
+// stamp; each line is written whole under the logger's own mutex.
+class Logger {
+public:
+    static Logger& Instance(const std::string& name);
+
+    void Write(const std::string& text, int level);
+    int Threshold() const { return threshold_; }
+    const std::string& Name() const { return name_; }
+
+    // "2011-Mar-07 14:05:09.123456", local time.
+    static std::string TimeStamp();
+
+    explicit Logger(std::string name) : name_(std::move(name)) {}
+
+private:
+    std::mutex mutex_;
+    int threshold_ = 1;
+    std::string name_;
+};
+
+// One log line: collects insertions and hands the text, with a line end, to
+// the logger when it goes out of scope. Below the threshold it does nothing.
+class LogLine {
+public:
+    LogLine(Logger& logger, LogLevel level)
+        : logger_(&logger),
+          level_(static_cast<int>(level)),
+          enabled_(level_ >= logger.Threshold()) {}
+    LogLine(const LogLine&) = delete;
+    LogLine& operator=(const LogLine&) = delete;
+    ~LogLine();
+
+    template <class T>
+    LogLine& operator<<(const T& value) {
+        if (enabled_) stream_ << value;
+        return *this;
+    }
+
+private:
+    Logger* logger_;
+    int level_;
+    bool enabled_;
+    std::ostringstream stream_;
+};
+
+// The framework's own log.
+inline Logger& FrameworkLog() { return Logger::Instance("UPNPUtility"); }

@@ -1,0 +1,53 @@
+#pragma once
+#include <upnp.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ActionParameter.h"
+#include "ServiceInfo.h"
+#include "Xml.h"
+
+using ActionResults = std::vector<ActionParameter>;
+
+// One SOAP action. Device side: Handle binds an incoming request to the typed
+// input members, runs ProcessRequest and fills the response or the fault.
+// Control-point side: BuildRequest and BindResponse.
+class UpnpAction {
+public:
+    UpnpAction(const ServiceInfo& service, const std::string& name);
+    virtual ~UpnpAction();
+    UpnpAction(const UpnpAction&) = delete;
+    UpnpAction& operator=(const UpnpAction&) = delete;
+
+    // `address` is the requesting control point's IPv4 address as text.
+    virtual int ProcessRequest(const std::string& address, ActionResults& results) = 0;
+    virtual int OnResponse() { return 0; }
+    virtual XmlDocumentPtr CreateRequest() { return BuildRequest({}); }
+
+    bool Handle(UpnpActionRequest* request);
+    XmlDocumentPtr BuildRequest(const std::vector<ActionParameter>& arguments);
+    bool BindResponse(XmlDocumentPtr response);
+
+    const std::string& Name() const { return name; }
+    const ServiceInfo& Service() const { return service; }
+
+protected:
+    template <class T>
+    void AddInput(const std::string& argument, T* member) {
+        inputs.push_back(std::make_unique<ActionParameterImpl<T>>(argument, member));
+    }
+    template <class T>
+    void AddOutput(const std::string& argument, T* member) {
+        outputs.push_back(std::make_unique<ActionParameterImpl<T>>(argument, member));
+    }
+
+    ServiceInfo service;
+    std::string name;
+    std::vector<std::unique_ptr<ActionParameter>> inputs;
+    std::vector<std::unique_ptr<ActionParameter>> outputs;
+};
+
+// The control point's address in an action request, as dotted text.
+std::string RequestAddress(const UpnpActionRequest* request);

@@ -1,0 +1,52 @@
+#pragma once
+#include <upnp.h>
+
+#include <memory>
+#include <string>
+
+#include "UpnpDevice.h"
+
+class UpnpUtility;
+
+// The event record of an address change (event type 15).
+struct UpnpAddressChangedEvent {
+    const char* address;
+    int port;
+};
+
+// The process's one root device: loaded from a description document on disk,
+// served over HTTP, registered with libupnp and advertised.
+class UpnpRootDevice : public UpnpDevice {
+public:
+    UpnpRootDevice(UpnpUtility* owner, std::shared_ptr<UpnpServiceFactory> factory)
+        : owner(owner), factory(std::move(factory)) {}
+    ~UpnpRootDevice() override;
+
+    int Start(const std::string& path, const std::string& address);
+    void AddFilter(std::shared_ptr<ActionFilter> filter) { filters.push_back(std::move(filter)); }
+
+    int OnIPChanged(const UpnpAddressChangedEvent* event);
+    int OnMACChanged(const char* mac);
+
+    // Keeps the text of every `element` up to and including the last
+    // `marker` and appends `text`. 0 on success, 1 when the served
+    // description cannot be parsed, 2 when it has no such element.
+    int RewriteDescription(const std::string& marker, const std::string& text,
+                           const std::string& element);
+
+    UpnpUtility* Owner() const { return owner; }
+    UpnpDevice_Handle Handle() const { return handle; }
+
+    // The description as served at "/description.xml".
+    std::string ServedDescription();
+
+private:
+    // Marks every serialNumber and gives every UDN a fresh UUID; fills the
+    // modelDescription placeholders. -107 when a required element is missing.
+    int PrepareDescription(IXML_Document* doc, const std::string& address);
+
+    UpnpUtility* owner;
+    std::shared_ptr<UpnpServiceFactory> factory;
+    UpnpDevice_Handle handle = -1;
+    bool registered = false;
+};

@@ -1,0 +1,69 @@
+#pragma once
+#include <upnp.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DeviceFilter.h"
+#include "UpnpServiceFactory.h"
+
+class UpnpRootDevice;
+namespace platform {
+class NetlinkMonitor;
+}
+
+// The two programs differ in a few framework details; each says which it is
+// before calling Init.
+struct FrameworkProfile {
+    std::string version;        // framework version text
+    bool receiver = false;      // the TV receiver's variant of the framework
+};
+
+// The process-wide UPnP runtime: starts and stops libupnp, holds the one root
+// device, and serialises every libupnp callback under one recursive lock.
+class UpnpUtility {
+public:
+    static UpnpUtility& Instance();
+    static void Destroy();
+
+    static void SetProfile(FrameworkProfile profile);
+    static const FrameworkProfile& Profile();
+
+    int Init(int port, const std::string& address);
+    void Finish();
+
+    int CreateDevice(const std::string& path, std::shared_ptr<UpnpServiceFactory> factory);
+
+    std::recursive_mutex& Lock() { return lock; }
+    std::shared_ptr<UpnpRootDevice> RootDevice();
+    bool Stopped();
+
+    // libupnp's server address and port; empty and 0 before Init.
+    static std::string ServerAddress();
+    static int ServerPort();
+
+    static int DeviceCallback(Upnp_EventType type, const void* event, void* cookie);
+    static int ClientCallback(Upnp_EventType type, const void* event, void* cookie);
+
+    const std::vector<std::shared_ptr<DeviceFilter>>& Filters() const { return filters; }
+
+    ~UpnpUtility();
+
+private:
+    UpnpUtility();
+    void DeliverAddressChange(const std::string& address);
+    void DeliverMacChange(const std::string& mac);
+
+    std::recursive_mutex lock;
+    bool stopped = true;
+    std::thread monitor_thread;
+    std::condition_variable_any wake_up;
+    UpnpClient_Handle client_handle = 0;
+    std::shared_ptr<UpnpRootDevice> root_device;
+    std::vector<std::shared_ptr<DeviceFilter>> filters;
+    std::unique_ptr<platform::NetlinkMonitor> network_monitor;
+};

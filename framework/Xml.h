@@ -1,0 +1,47 @@
+#pragma once
+// Small helpers over the ixml DOM that libupnp uses.
+#include <ixml.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct IxmlDocumentDeleter {
+    void operator()(IXML_Document* doc) const {
+        if (doc) ixmlDocument_free(doc);
+    }
+};
+using XmlDocumentPtr = std::shared_ptr<IXML_Document>;
+using UniqueXmlDocument = std::unique_ptr<IXML_Document, IxmlDocumentDeleter>;
+
+inline XmlDocumentPtr ShareDocument(IXML_Document* doc) {
+    return XmlDocumentPtr(doc, IxmlDocumentDeleter());
+}
+
+namespace xml {
+
+// Elements with the given tag anywhere below `node`, in document order.
+std::vector<IXML_Element*> ElementsByTag(IXML_Node* node, const std::string& tag);
+std::vector<IXML_Element*> ElementsByTag(IXML_Document* doc, const std::string& tag);
+
+// Direct child elements, optionally only those with the given tag.
+std::vector<IXML_Element*> ChildElements(IXML_Node* node, const std::string& tag = {});
+
+// The value of the element's first text child; empty when it has none.
+std::string Text(IXML_Element* element);
+bool HasText(IXML_Element* element);
+// Replaces the first text child's value, or adds a text child.
+bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text);
+
+// Text of the first element of that tag below `node`, or empty.
+std::string FirstText(IXML_Node* node, const std::string& tag);
+
+// The local part of a possibly prefixed name ("u:Play" -> "Play").
+std::string LocalName(IXML_Node* node);
+
+std::string Serialize(IXML_Document* doc);
+
+inline IXML_Node* AsNode(IXML_Element* e) { return reinterpret_cast<IXML_Node*>(e); }
+inline IXML_Node* AsNode(IXML_Document* d) { return reinterpret_cast<IXML_Node*>(d); }
+
+}  // namespace xml
