@@ -1,5 +1,6 @@
 #pragma once
 #include <upnp.h>
+#include <upnptools.h>
 
 #include <memory>
 #include <string>

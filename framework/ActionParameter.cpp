@@ -1,0 +1,40 @@
+#include "ActionParameter.h"
+
+#include <boost/lexical_cast.hpp>
+#include <cmath>
+#include <iostream>
+
+namespace {
+
+template <class T>
+bool LexicalConvert(const std::string& text, T& out) {
+    // lexical_cast wraps "-1" into an unsigned type; refuse signs it would
+    // accept for unsigned targets.
+    if constexpr (std::is_unsigned_v<T>) {
+        if (!text.empty() && (text[0] == '-' || text[0] == '+')) return false;
+    }
+    return boost::conversion::try_lexical_convert(text, out);
+}
+
+}  // namespace
+
+bool ConvertParameter(const std::string& text, std::string& out) {
+    out = text;
+    return true;
+}
+
+bool ConvertParameter(const std::string& text, int32_t& out) { return LexicalConvert(text, out); }
+bool ConvertParameter(const std::string& text, uint16_t& out) { return LexicalConvert(text, out); }
+bool ConvertParameter(const std::string& text, uint32_t& out) { return LexicalConvert(text, out); }
+
+bool ConvertParameter(const std::string& text, float& out) {
+    // "nan" and "inf" convert, but no coordinate or sensor value can be one.
+    float value = 0;
+    if (!LexicalConvert(text, value) || !std::isfinite(value)) return false;
+    out = value;
+    return true;
+}
+
+void ReportParameterError(const std::string& name, const std::string& text) {
+    std::cerr << "Action " << name << "Parameter :" << text << std::flush;
+}

@@ -1,0 +1,160 @@
+#include "UpnpAction.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+#include <cstring>
+
+#include "Logger.h"
+#include "UpnpErrorMessages.h"
+
+namespace {
+
+// libupnp keeps the fault text in a fixed buffer of this many bytes.
+constexpr size_t kErrorTextSize = 180;
+
+void SetError(UpnpActionRequest* request, int code, const std::string& text) {
+    UpnpActionRequest_set_ErrCode(request, code);
+    UpnpActionRequest_strncpy_ErrStr(request, text.c_str(), kErrorTextSize - 1);
+}
+
+// The first element named `name` in namespace `ns`; null when there is none.
+IXML_Element* FindActionElement(IXML_Document* doc, const std::string& ns,
+                                const std::string& name) {
+    IXML_NodeList* list = ixmlDocument_getElementsByTagNameNS(doc, ns.c_str(), name.c_str());
+    if (!list) return nullptr;
+    IXML_Node* node = ixmlNodeList_item(list, 0);
+    ixmlNodeList_free(list);
+    return reinterpret_cast<IXML_Element*>(node);
+}
+
+// Binds each child element to the parameter of the same name; the name of
+// the first argument that fails, or empty.
+bool BindArguments(IXML_Element* element,
+                   const std::vector<std::unique_ptr<ActionParameter>>& bindings,
+                   std::string* failed_name, std::string* failed_value) {
+    for (IXML_Element* argument : xml::ChildElements(xml::AsNode(element))) {
+        std::string name = xml::LocalName(xml::AsNode(argument));
+        std::string text = xml::Text(argument);
+        bool bound = false;
+        for (const auto& binding : bindings) {
+            if (binding->name == name) {
+                bound = binding->SetValue(text);
+                break;
+            }
+        }
+        if (!bound) {
+            *failed_name = name;
+            *failed_value = text;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string RequestAddress(const UpnpActionRequest* request) {
+    const sockaddr_storage* storage = UpnpActionRequest_get_CtrlPtIPAddr(request);
+    if (!storage || storage->ss_family != AF_INET) return {};
+    char text[INET_ADDRSTRLEN] = {};
+    const auto* in = reinterpret_cast<const sockaddr_in*>(storage);
+    inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+    return text;
+}
+
+UpnpAction::UpnpAction(const ServiceInfo& service, const std::string& name)
+    : service(service), name(name) {}
+
+UpnpAction::~UpnpAction() = default;
+
+bool UpnpAction::Handle(UpnpActionRequest* request) {
+    const char* requested = UpnpActionRequest_get_ActionName_cstr(request);
+    if (!requested || name != requested) return false;
+
+    IXML_Document* doc = UpnpActionRequest_get_ActionRequest(request);
+    if (!doc) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "Can't parse the request xml.";
+        return true;
+    }
+    IXML_Element* element = FindActionElement(doc, service.serviceType, name);
+    if (!element) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "Can't parse the request node: " << name;
+        return true;
+    }
+    std::string bad_name, bad_value;
+    if (!BindArguments(element, inputs, &bad_name, &bad_value)) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << "Request argument error: name=" << bad_name << ", value=" << bad_value;
+        return true;
+    }
+
+    ActionResults results;
+    int code = ProcessRequest(RequestAddress(request), results);
+    if (code != 0) {
+        std::string text = UpnpErrorText(code);
+        SetError(request, code, text);
+        LogLine(FrameworkLog(), LogLevel::Error) << "Request error=" << text;
+        return true;
+    }
+
+    IXML_Document* response = UpnpActionRequest_get_ActionResult(request);
+    if (results.empty()) {
+        if (UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(), nullptr,
+                                    nullptr) != UPNP_E_SUCCESS) {
+            LogLine(FrameworkLog(), LogLevel::Error)
+                << "UpnpAddToActionResponse failed: none arguments.";
+            UpnpActionRequest_set_ErrCode(request, 501);
+        }
+    } else {
+        for (const auto& result : results) {
+            if (UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
+                                        result.name.c_str(),
+                                        result.value.c_str()) != UPNP_E_SUCCESS) {
+                LogLine(FrameworkLog(), LogLevel::Error) << "UpnpAddToActionResponse failed. "
+                                                         << result.name << ": " << result.value;
+                UpnpActionRequest_set_ErrCode(request, 501);
+                break;
+            }
+        }
+    }
+    UpnpActionRequest_set_ActionResult(request, response);
+    return true;
+}
+
+XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& arguments) {
+    IXML_Document* doc = UpnpMakeAction(name.c_str(), service.serviceType.c_str(), 0, nullptr);
+    if (!doc) return {};
+    for (const auto& argument : arguments) {
+        if (UpnpAddToAction(&doc, name.c_str(), service.serviceType.c_str(), argument.name.c_str(),
+                            argument.value.c_str()) != UPNP_E_SUCCESS) {
+            LogLine(FrameworkLog(), LogLevel::Error)
+                << "UpnpAddToAction failed: " << argument.name << argument.value;
+            ixmlDocument_free(doc);
+            return {};
+        }
+    }
+    return ShareDocument(doc);
+}
+
+bool UpnpAction::BindResponse(XmlDocumentPtr response) {
+    if (response) {
+        // The response body's first element holds the out-arguments.
+        auto body = xml::ElementsByTag(response.get(), "Body");
+        IXML_Node* root = body.empty() ? xml::AsNode(response.get()) : xml::AsNode(body.front());
+        auto first = xml::ChildElements(root);
+        if (!first.empty()) {
+            for (IXML_Element* argument : xml::ChildElements(xml::AsNode(first.front()))) {
+                std::string arg_name = xml::LocalName(xml::AsNode(argument));
+                for (const auto& binding : outputs) {
+                    if (binding->name == arg_name) {
+                        binding->SetValue(xml::Text(argument));
+                        break;
+                    }
+                }
+            }
+        }
+    }
+    OnResponse();
+    return false;
+}

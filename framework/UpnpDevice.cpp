@@ -1,0 +1,161 @@
+#include "UpnpDevice.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+#include "Logger.h"
+#include "UpnpUtility.h"
+#include "VirtualFileRegistry.h"
+
+namespace {
+
+std::string Resolve(const std::string& base, const std::string& relative) {
+    char* absolute = nullptr;
+    if (UpnpResolveURL2(base.c_str(), relative.c_str(), &absolute) != UPNP_E_SUCCESS || !absolute)
+        return {};
+    std::string result = absolute;
+    std::free(absolute);
+    return result;
+}
+
+}  // namespace
+
+DeviceInfo UpnpDevice::ReadInfo(IXML_Element* device) {
+    IXML_Node* node = xml::AsNode(device);
+    DeviceInfo info;
+    info.deviceType = xml::FirstText(node, "deviceType");
+    info.friendlyName = xml::FirstText(node, "friendlyName");
+    info.manufacturer = xml::FirstText(node, "manufacturer");
+    info.manufacturerURL = xml::FirstText(node, "manufacturerURL");
+    info.modelDescription = xml::FirstText(node, "modelDescription");
+    info.modelName = xml::FirstText(node, "modelName");
+    info.modelNumber = xml::FirstText(node, "modelNumber");
+    info.modelURL = xml::FirstText(node, "modelURL");
+    info.serialNumber = xml::FirstText(node, "serialNumber");
+    info.UDN = xml::FirstText(node, "UDN");
+    info.UPC = xml::FirstText(node, "UPC");
+    return info;
+}
+
+void UpnpDevice::Build(IXML_Element* device, const std::shared_ptr<UpnpServiceFactory>& factory) {
+    DeviceInfo read = ReadInfo(device);
+    const std::string address = UpnpUtility::ServerAddress();
+    const int port = UpnpUtility::ServerPort();
+    if (read.Valid() && factory) {
+        // The SCPDs are fetched from our own web server, which listens only on
+        // the address it was started on.
+        const std::string base = "http://" + address + ":" + std::to_string(port);
+        for (IXML_Element* list : xml::ChildElements(xml::AsNode(device), "serviceList")) {
+            for (IXML_Element* entry : xml::ChildElements(xml::AsNode(list), "service")) {
+                IXML_Node* node = xml::AsNode(entry);
+                ServiceInfo service;
+                service.serviceType = xml::FirstText(node, "serviceType");
+                service.serviceId = xml::FirstText(node, "serviceId");
+                service.controlURL = xml::FirstText(node, "controlURL");
+                service.eventSubURL = xml::FirstText(node, "eventSubURL");
+                service.SCPDURL = xml::FirstText(node, "SCPDURL");
+                if (service.serviceType.empty() || service.serviceId.empty() ||
+                    service.controlURL.empty() || service.eventSubURL.empty() ||
+                    service.SCPDURL.empty())
+                    continue;
+                service.controlURL = Resolve(base, service.controlURL);
+                service.eventSubURL = Resolve(base, service.eventSubURL);
+                service.SCPDURL = Resolve(base, service.SCPDURL);
+                if (auto created = factory->CreateService(read, service)) {
+                    created->LoadActions();
+                    services.push_back(std::move(created));
+                } else {
+                    LogLine(FrameworkLog(), LogLevel::Warning)
+                        << "Create Service failed: " << service.serviceType;
+                }
+            }
+        }
+    }
+    info = read;
+    info.location = "http://" + address + ":" + std::to_string(port) + "/description.xml";
+    info.address = address;
+    info.port = port;
+
+    for (IXML_Element* list : xml::ChildElements(xml::AsNode(device), "deviceList")) {
+        for (IXML_Element* child : xml::ChildElements(xml::AsNode(list), "device")) {
+            auto embedded = std::make_shared<UpnpDevice>(description_path);
+            embedded->Build(child, factory);
+            devices.push_back(std::move(embedded));
+        }
+    }
+}
+
+bool UpnpDevice::OnActionRequest(UpnpActionRequest* request) {
+    for (const auto& filter : filters) {
+        if (!filter->Accept(request)) {
+            LogLine(FrameworkLog(), LogLevel::Info)
+                << "Filter request " << UpnpActionRequest_get_ActionName_cstr(request);
+            return false;
+        }
+    }
+    const char* udn = UpnpActionRequest_get_DevUDN_cstr(request);
+    if (udn && info.UDN == udn) {
+        const char* service_id = UpnpActionRequest_get_ServiceID_cstr(request);
+        for (const auto& service : services) {
+            if (service_id && service->Info().serviceId == service_id && service->Dispatch(request))
+                return true;
+        }
+        return false;
+    }
+    for (const auto& device : devices) {
+        if (device->OnActionRequest(request)) return true;
+    }
+    return false;
+}
+
+int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {
+    auto file = VirtualFileRegistry::Instance().OpenByPath(description_path, UPNP_READ);
+    std::string text;
+    if (file) {
+        char buffer[4096];
+        for (int n; (n = file->Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    }
+    UniqueXmlDocument doc(text.empty() ? nullptr : ixmlParseBuffer(text.c_str()));
+    if (!doc) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "ixmlParseBuffer failed: " << description_path;
+        return 1;
+    }
+    IXML_Element* mine = nullptr;
+    for (IXML_Element* device : xml::ElementsByTag(doc.get(), "device")) {
+        auto udns = xml::ChildElements(xml::AsNode(device), "UDN");
+        if (!udns.empty() && xml::Text(udns.front()) == info.UDN) {
+            mine = device;
+            break;
+        }
+    }
+    if (!mine) return 0;
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"deviceType", &new_info.deviceType},     {"friendlyName", &new_info.friendlyName},
+        {"manufacturer", &new_info.manufacturer}, {"manufacturerURL", &new_info.manufacturerURL},
+        {"modelDescription", &new_info.modelDescription},
+        {"modelName", &new_info.modelName},       {"modelNumber", &new_info.modelNumber},
+        {"modelURL", &new_info.modelURL},         {"serialNumber", &new_info.serialNumber},
+        {"UDN", &new_info.UDN},                   {"UPC", &new_info.UPC},
+    };
+    for (const auto& [tag, value] : fields) {
+        for (IXML_Element* element : xml::ChildElements(xml::AsNode(mine), tag))
+            xml::SetText(doc.get(), element, *value);
+    }
+    std::string serialized = xml::Serialize(doc.get());
+    auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+                   .count();
+    auto& registry = VirtualFileRegistry::Instance();
+    registry.Remove(description_path);
+    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", now,
+                           serialized.data(), serialized.size());
+    std::ofstream(description_path, std::ios::trunc | std::ios::binary) << serialized;
+    std::string location = info.location, address = info.address;
+    int port = info.port;
+    info = new_info;
+    info.location = location;
+    info.address = address;
+    info.port = port;
+    return 0;
+}

@@ -1,0 +1,225 @@
+#include "UpnpRootDevice.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "Logger.h"
+#include "UpnpExtensions.h"
+#include "UpnpUtility.h"
+#include "VirtualFileRegistry.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kInvalidDescription = UPNP_E_INVALID_DESC;  // -107
+
+std::string HostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return {};
+    return name;
+}
+
+void ReplaceFirst(std::string& text, const std::string& placeholder, const std::string& value,
+                  bool* replaced) {
+    auto at = text.find(placeholder);
+    if (at == std::string::npos) return;
+    text.replace(at, placeholder.size(), value);
+    *replaced = true;
+}
+
+int64_t LastWriteSeconds(const std::string& path) {
+    std::error_code ec;
+    auto time = fs::last_write_time(path, ec);
+    if (ec) return 0;
+    auto system = std::chrono::file_clock::to_sys(time);
+    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+}
+
+std::string ReadAll(UpnpFileInterface& file) {
+    std::string text;
+    char buffer[4096];
+    for (int n; (n = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    return text;
+}
+
+}  // namespace
+
+UpnpRootDevice::~UpnpRootDevice() {
+    if (registered) UpnpUnRegisterRootDevice(handle);
+    factory.reset();
+}
+
+int UpnpRootDevice::PrepareDescription(IXML_Document* doc, const std::string& address) {
+    std::string serial = "105075";
+    try {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        serial = std::to_string(std::rand());
+    } catch (...) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "sarnix_bulletin exception";
+    }
+    LogLine(FrameworkLog(), LogLevel::Silent) << "SerialNumber: " << serial;
+    auto serials = xml::ElementsByTag(doc, "serialNumber");
+    if (serials.empty()) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "Can't set the serial number.";
+        return kInvalidDescription;
+    }
+    // Only elements that already hold text are changed.
+    for (IXML_Element* element : serials)
+        if (xml::HasText(element)) xml::SetText(doc, element, serial);
+
+    auto udns = xml::ElementsByTag(doc, "UDN");
+    if (udns.empty()) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << "Can't find the " << "UDN" << " tag in the description xml.\n";
+        LogLine(FrameworkLog(), LogLevel::Error) << "Can't set the UDN.";
+        return kInvalidDescription;
+    }
+    for (IXML_Element* element : udns) {
+        if (!xml::HasText(element)) continue;
+        char uuid[64] = {};
+        UpnpUuidUnpack(uuid);
+        xml::SetText(doc, element, std::string("uuid:") + uuid);
+    }
+
+    auto descriptions = xml::ElementsByTag(doc, "modelDescription");
+    if (!descriptions.empty() && xml::HasText(descriptions.front())) {
+        std::string text = xml::Text(descriptions.front());
+        bool replaced = false;
+        ReplaceFirst(text, "%IP%", address, &replaced);
+        if (text.find("%HOSTNAME%") != std::string::npos) {
+            std::string host = HostName();
+            if (!host.empty()) ReplaceFirst(text, "%HOSTNAME%", host, &replaced);
+        }
+        if (replaced)
+            for (IXML_Element* element : descriptions)
+                if (xml::HasText(element)) xml::SetText(doc, element, text);
+    }
+    return 0;
+}
+
+int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
+    const bool receiver = UpnpUtility::Profile().receiver;
+    UniqueXmlDocument doc(ixmlLoadDocument(path.c_str()));
+    if (!doc) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << (receiver ? "Cant't parse the xml: " : "ixmlLoadDocument failed: ") << path;
+        return kInvalidDescription;
+    }
+    if (int rc = PrepareDescription(doc.get(), address); rc != 0) return rc;
+
+    UpnpAddVirtualDir("/", nullptr, nullptr);
+
+    description_path = path;
+    auto& registry = VirtualFileRegistry::Instance();
+    std::string text = xml::Serialize(doc.get());
+    registry.AddMemoryFile(path, "/description.xml", "text/xml", LastWriteSeconds(path),
+                           text.data(), text.size());
+
+    const fs::path directory = fs::path(path).parent_path();
+    for (IXML_Element* element : xml::ElementsByTag(doc.get(), "SCPDURL")) {
+        std::string relative = xml::Text(element);
+        while (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+        const fs::path disk = directory / relative;
+        std::error_code ec;
+        if (relative.empty() || !fs::is_regular_file(disk, ec)) {
+            LogLine(FrameworkLog(), LogLevel::Error)
+                << "The xml doesn't exists.: " << disk.string();
+            return kInvalidDescription;
+        }
+        registry.AddDiscFile(disk.string(), "/" + disk.filename().string(), "text/xml");
+    }
+
+    auto devices = xml::ElementsByTag(doc.get(), "device");
+    if (!devices.empty()) Build(devices.front(), factory);
+
+    text = xml::Serialize(doc.get());
+    int rc = UpnpRegisterRootDevice2(UPNPREG_BUF_DESC, text.c_str(), text.size(), 1,
+                                     &UpnpUtility::DeviceCallback, this, &handle);
+    if (rc != UPNP_E_SUCCESS) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpRegisterRootDevice failed!";
+        return rc;
+    }
+    registered = true;
+    rc = UpnpSendAdvertisement(handle, 60);
+    if (rc != UPNP_E_SUCCESS) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpSendAdvertisement failed.";
+        return rc;
+    }
+    return 0;
+}
+
+std::string UpnpRootDevice::ServedDescription() {
+    auto file = VirtualFileRegistry::Instance().OpenByPath(description_path, UPNP_READ);
+    return file ? ReadAll(*file) : std::string();
+}
+
+int UpnpRootDevice::RewriteDescription(const std::string& marker, const std::string& text,
+                                       const std::string& element_name) {
+    const bool receiver = UpnpUtility::Profile().receiver;
+    std::string served = ServedDescription();
+    UniqueXmlDocument doc(served.empty() ? nullptr : ixmlParseBuffer(served.c_str()));
+    if (!doc) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << (receiver ? "Cant't parse the xml: " : "ixmlParseBuffer failed: ")
+            << description_path;
+        return 1;
+    }
+    auto elements = xml::ElementsByTag(doc.get(), element_name);
+    if (elements.empty()) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << "Can't find the " << element_name << " tag in the description xml.\n";
+        return 2;
+    }
+    for (IXML_Element* element : elements) {
+        std::string current = xml::Text(element);
+        auto at = current.rfind(marker);
+        if (at == std::string::npos) continue;
+        std::string updated = current.substr(0, at + marker.size()) + text;
+        xml::SetText(doc.get(), element, updated);
+        if (element_name == "modelDescription") info.modelDescription = updated;
+        if (element_name == "serialNumber") info.serialNumber = updated;
+    }
+    std::string serialized = xml::Serialize(doc.get());
+    auto& registry = VirtualFileRegistry::Instance();
+    UpnpFileInfo* file_info = UpnpFileInfo_new();
+    int64_t modified = registry.GetInfoByPath(description_path, file_info)
+                           ? static_cast<int64_t>(UpnpFileInfo_get_LastModified(file_info))
+                           : 0;
+    UpnpFileInfo_delete(file_info);
+    registry.Remove(description_path);
+    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", modified,
+                           serialized.data(), serialized.size());
+    return 0;
+}
+
+int UpnpRootDevice::OnIPChanged(const UpnpAddressChangedEvent* event) {
+    const bool receiver = UpnpUtility::Profile().receiver;
+    if (!event || !event->address) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << (receiver ? "OnIPChanged: invalid ip" : "OnIPChanged: invalid address");
+        return -1;
+    }
+    // The receiver's event carries the address alone: the port stays.
+    const int port = receiver ? info.port : event->port;
+    std::string path = info.location;
+    auto scheme = path.find("://");
+    auto slash = path.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    path = slash == std::string::npos ? "/" : path.substr(slash);
+    info.location = "http://" + std::string(event->address) + ":" + std::to_string(port) + path;
+    info.address = event->address;
+    info.port = port;
+    return RewriteDescription(":", event->address, "modelDescription");
+}
+
+int UpnpRootDevice::OnMACChanged(const char* mac) {
+    if (!mac) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "OnMACChanged: invalid mac";
+        return -1;
+    }
+    return RewriteDescription("TV", mac, "serialNumber");
+}

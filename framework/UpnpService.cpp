@@ -1,0 +1,37 @@
+#include "UpnpService.h"
+
+#include "Logger.h"
+
+bool UpnpService::LoadActions() {
+    IXML_Document* raw = nullptr;
+    if (UpnpDownloadXmlDoc(service.SCPDURL.c_str(), &raw) != UPNP_E_SUCCESS || !raw) return false;
+    UniqueXmlDocument scpd(raw);
+    return LoadActionsFrom(scpd.get());
+}
+
+bool UpnpService::LoadActionsFrom(IXML_Document* scpd) {
+    auto elements = xml::ElementsByTag(scpd, "action");
+    if (elements.empty()) return false;
+    for (IXML_Element* element : elements) {
+        auto names = xml::ChildElements(xml::AsNode(element), "name");
+        if (names.empty()) {
+            LogLine(FrameworkLog(), LogLevel::Warning) << "Can't find the action name";
+            continue;
+        }
+        std::string name = xml::Text(names.front());
+        if (auto action = CreateAction(name)) {
+            actions.push_back(std::move(action));
+        } else {
+            LogLine(FrameworkLog(), LogLevel::Info)
+                << "Create Action failed: " << name << ", url: " << service.SCPDURL;
+        }
+    }
+    return true;
+}
+
+bool UpnpService::Dispatch(UpnpActionRequest* request) {
+    for (const auto& action : actions) {
+        if (action->Handle(request)) return true;
+    }
+    return false;
+}

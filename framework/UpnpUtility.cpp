@@ -1,0 +1,186 @@
+#include "UpnpUtility.h"
+
+#include "Logger.h"
+#include "NetlinkMonitor.h"
+#include "UpnpExtensions.h"
+#include "UpnpRootDevice.h"
+#include "VirtualFileRegistry.h"
+
+namespace {
+
+// Largest SOAP body libupnp accepts, in both directions. Remote Browse
+// results easily pass libupnp's default of 16,000 bytes.
+constexpr size_t kMaxContentLength = 4 * 1024 * 1024;
+
+std::unique_ptr<UpnpUtility>& Slot() {
+    static std::unique_ptr<UpnpUtility> instance;
+    return instance;
+}
+
+FrameworkProfile& ProfileSlot() {
+    static FrameworkProfile profile{"12.35", false};
+    return profile;
+}
+
+}  // namespace
+
+UpnpUtility::UpnpUtility() = default;
+
+UpnpUtility::~UpnpUtility() {
+    if (network_monitor) network_monitor->Stop();
+    if (monitor_thread.joinable()) monitor_thread.join();
+}
+
+UpnpUtility& UpnpUtility::Instance() {
+    static std::mutex creation;
+    std::lock_guard<std::mutex> guard(creation);
+    auto& slot = Slot();
+    if (!slot) slot.reset(new UpnpUtility());
+    return *slot;
+}
+
+void UpnpUtility::Destroy() { Slot().reset(); }
+
+void UpnpUtility::SetProfile(FrameworkProfile profile) { ProfileSlot() = std::move(profile); }
+const FrameworkProfile& UpnpUtility::Profile() { return ProfileSlot(); }
+
+std::string UpnpUtility::ServerAddress() {
+    const char* address = UpnpGetServerIpAddress();
+    return address ? address : "";
+}
+
+int UpnpUtility::ServerPort() { return UpnpGetServerPort(); }
+
+bool UpnpUtility::Stopped() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    return stopped;
+}
+
+std::shared_ptr<UpnpRootDevice> UpnpUtility::RootDevice() {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    return root_device;
+}
+
+int UpnpUtility::Init(int port, const std::string& address) {
+    int rc = UpnpInit(address.empty() ? nullptr : address.c_str(),
+                      static_cast<unsigned short>(port));
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        stopped = false;
+    }
+    if (rc != UPNP_E_SUCCESS) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "Initialize failed: " << rc;
+        return rc;
+    }
+    UpnpSetMaxContentLength(kMaxContentLength);
+    LogLine(FrameworkLog(), LogLevel::Silent)
+        << "Initialize address: " << ServerAddress() << ":" << ServerPort();
+
+    network_monitor = std::make_unique<platform::NetlinkMonitor>(
+        [this](const std::string& address) { DeliverAddressChange(address); },
+        [this](const std::string& mac) { DeliverMacChange(mac); });
+    if (!network_monitor->Start(ServerAddress())) network_monitor.reset();
+    return rc;
+}
+
+void UpnpUtility::Finish() {
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        stopped = true;
+    }
+    wake_up.notify_all();
+    if (monitor_thread.joinable()) monitor_thread.join();
+    if (network_monitor) {
+        network_monitor->Stop();
+        network_monitor.reset();
+    }
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        if (client_handle != 0) {
+            int rc = UpnpUnRegisterClient(client_handle);
+            if (rc != UPNP_E_SUCCESS)
+                LogLine(FrameworkLog(), LogLevel::Error) << "UpnpUnRegisterClient failed: " << rc;
+            client_handle = 0;
+        }
+    }
+    // Not under the lock: libupnp waits for its workers, which may need it.
+    int rc = UpnpFinish();
+    if (rc != UPNP_E_SUCCESS) LogLine(FrameworkLog(), LogLevel::Error) << "UpnpFinish failed: " << rc;
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    root_device.reset();
+    filters.clear();
+    VirtualFileRegistry::Destroy();
+}
+
+int UpnpUtility::CreateDevice(const std::string& path,
+                              std::shared_ptr<UpnpServiceFactory> factory) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    const std::string address = ServerAddress();
+    root_device.reset();
+    root_device = std::make_shared<UpnpRootDevice>(this, std::move(factory));
+    int rc = root_device->Start(path, address);
+    if (rc != 0) return rc;
+
+    // The control point must never list this process's own devices.
+    std::vector<std::shared_ptr<UpnpDevice>> pending{root_device};
+    while (!pending.empty()) {
+        auto device = pending.back();
+        pending.pop_back();
+        filters.push_back(
+            std::make_shared<NotFilter>(std::make_shared<DeviceUDNFilter>(device->Info().UDN)));
+        for (const auto& child : device->Devices()) pending.push_back(child);
+    }
+    return 0;
+}
+
+int UpnpUtility::DeviceCallback(Upnp_EventType type, const void* event, void* cookie) {
+    auto* device = static_cast<UpnpRootDevice*>(cookie);
+    if (!device || !device->Owner()) return 0;
+    std::lock_guard<std::recursive_mutex> guard(device->Owner()->lock);
+    switch (static_cast<int>(type)) {
+        case UPNP_CONTROL_ACTION_REQUEST:
+            device->OnActionRequest(
+                static_cast<UpnpActionRequest*>(const_cast<void*>(event)));
+            break;
+        case UPNP_CONTROL_GET_VAR_REQUEST:
+            device->OnStateVariableRequest(event);
+            break;
+        case UPNP_EVENT_SUBSCRIPTION_REQUEST:
+            device->OnSubscriptionRequest(event);
+            break;
+        case UPNP_EVENT_ADDRESS_CHANGED:
+            return device->OnIPChanged(static_cast<const UpnpAddressChangedEvent*>(event));
+        case UPNP_EVENT_MAC_CHANGED:
+            return device->OnMACChanged(static_cast<const char*>(event));
+        default:
+            LogLine(FrameworkLog(), LogLevel::Warning)
+                << "Unknown event type: " << static_cast<int>(type);
+            break;
+    }
+    return 0;
+}
+
+int UpnpUtility::ClientCallback(Upnp_EventType, const void*, void*) {
+    // Discovery is handled by the control point, which this build does not
+    // register yet.
+    return 0;
+}
+
+void UpnpUtility::DeliverAddressChange(const std::string& address) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (stopped) return;
+    UpnpAddressChangedEvent event{address.c_str(), ServerPort()};
+    if (root_device)
+        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event,
+                       root_device.get());
+    if (client_handle != 0)
+        ClientCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, this);
+}
+
+void UpnpUtility::DeliverMacChange(const std::string& mac) {
+    std::lock_guard<std::recursive_mutex> guard(lock);
+    if (stopped) return;
+    if (root_device)
+        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_MAC_CHANGED), mac.c_str(),
+                       root_device.get());
+}

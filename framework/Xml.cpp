@@ -1,0 +1,86 @@
+#include "Xml.h"
+
+namespace xml {
+
+namespace {
+
+void CollectByTag(IXML_Node* node, const std::string& tag, std::vector<IXML_Element*>& out) {
+    for (IXML_Node* child = ixmlNode_getFirstChild(node); child;
+         child = ixmlNode_getNextSibling(child)) {
+        if (ixmlNode_getNodeType(child) != eELEMENT_NODE) continue;
+        if (LocalName(child) == tag) out.push_back(reinterpret_cast<IXML_Element*>(child));
+        CollectByTag(child, tag, out);
+    }
+}
+
+IXML_Node* FirstTextChild(IXML_Element* element) {
+    for (IXML_Node* child = ixmlNode_getFirstChild(AsNode(element)); child;
+         child = ixmlNode_getNextSibling(child)) {
+        if (ixmlNode_getNodeType(child) == eTEXT_NODE) return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string LocalName(IXML_Node* node) {
+    if (const char* local = ixmlNode_getLocalName(node)) return local;
+    const char* name = ixmlNode_getNodeName(node);
+    if (!name) return {};
+    std::string full = name;
+    auto colon = full.find(':');
+    return colon == std::string::npos ? full : full.substr(colon + 1);
+}
+
+std::vector<IXML_Element*> ElementsByTag(IXML_Node* node, const std::string& tag) {
+    std::vector<IXML_Element*> out;
+    if (node) CollectByTag(node, tag, out);
+    return out;
+}
+
+std::vector<IXML_Element*> ElementsByTag(IXML_Document* doc, const std::string& tag) {
+    return ElementsByTag(AsNode(doc), tag);
+}
+
+std::vector<IXML_Element*> ChildElements(IXML_Node* node, const std::string& tag) {
+    std::vector<IXML_Element*> out;
+    if (!node) return out;
+    for (IXML_Node* child = ixmlNode_getFirstChild(node); child;
+         child = ixmlNode_getNextSibling(child)) {
+        if (ixmlNode_getNodeType(child) != eELEMENT_NODE) continue;
+        if (tag.empty() || LocalName(child) == tag)
+            out.push_back(reinterpret_cast<IXML_Element*>(child));
+    }
+    return out;
+}
+
+std::string Text(IXML_Element* element) {
+    IXML_Node* text = element ? FirstTextChild(element) : nullptr;
+    const char* value = text ? ixmlNode_getNodeValue(text) : nullptr;
+    return value ? value : "";
+}
+
+bool HasText(IXML_Element* element) { return element && FirstTextChild(element) != nullptr; }
+
+bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text) {
+    if (IXML_Node* node = FirstTextChild(element))
+        return ixmlNode_setNodeValue(node, text.c_str()) == IXML_SUCCESS;
+    IXML_Node* node = ixmlDocument_createTextNode(doc, text.c_str());
+    if (!node) return false;
+    return ixmlNode_appendChild(AsNode(element), node) == IXML_SUCCESS;
+}
+
+std::string FirstText(IXML_Node* node, const std::string& tag) {
+    auto found = ElementsByTag(node, tag);
+    return found.empty() ? std::string() : Text(found.front());
+}
+
+std::string Serialize(IXML_Document* doc) {
+    DOMString text = ixmlDocumenttoString(doc);
+    if (!text) return {};
+    std::string result = text;
+    ixmlFreeDOMString(text);
+    return result;
+}
+
+}  // namespace xml
