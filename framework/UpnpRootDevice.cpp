@@ -112,6 +112,7 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
     }
     if (int rc = PrepareDescription(doc.get(), address); rc != 0) return rc;
 
+    VirtualFileRegistry::InstallCallbacks();
     UpnpAddVirtualDir("/", nullptr, nullptr);
 
     description_path = path;

@@ -64,7 +64,9 @@ void VirtualFileRegistry::Destroy() {
     Slot().reset();
 }
 
-VirtualFileRegistry::VirtualFileRegistry() {
+VirtualFileRegistry::VirtualFileRegistry() { InstallCallbacks(); }
+
+void VirtualFileRegistry::InstallCallbacks() {
     UpnpVirtualDir_set_GetInfoCallback(OnGetInfo);
     UpnpVirtualDir_set_OpenCallback(OnOpen);
     UpnpVirtualDir_set_ReadCallback(OnRead);

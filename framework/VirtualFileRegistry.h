@@ -33,6 +33,10 @@ public:
 
     size_t Size();
 
+    // Hands libupnp the six callbacks. libupnp forgets them at every start,
+    // so the device installs them again each time it is served.
+    static void InstallCallbacks();
+
 private:
     VirtualFileRegistry();
     std::shared_ptr<UpnpFileFactory> FindByDiskPath(const std::string& disk_path);

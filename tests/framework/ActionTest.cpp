@@ -1,0 +1,238 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "EchoService.h"
+#include "UpnpErrorMessages.h"
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+namespace {
+
+const ServiceInfo kEcho{"urn:halvorn-test:service:Echo:1", "urn:halvorn-test:serviceId:Echo",
+                        "http://192.0.2.1:1/control/Echo", "http://192.0.2.1:1/event/Echo",
+                        "http://192.0.2.1:1/EchoService.xml"};
+
+// An action request as libupnp hands it to the device callback.
+class Request {
+public:
+    Request(const std::string& action, const std::string& fixture) : request_(UpnpActionRequest_new()) {
+        UpnpActionRequest_strcpy_ActionName(request_, action.c_str());
+        UpnpActionRequest_strcpy_DevUDN(request_, "uuid:11111111-1111-1111-1111-111111111111");
+        UpnpActionRequest_strcpy_ServiceID(request_, "urn:halvorn-test:serviceId:Echo");
+        if (!fixture.empty())
+            UpnpActionRequest_set_ActionRequest(
+                request_, ixmlLoadDocument(FrameworkData("soap/" + fixture).c_str()));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        inet_pton(AF_INET, "192.0.2.7", &address.sin_addr);
+        sockaddr_storage storage{};
+        std::memcpy(&storage, &address, sizeof address);
+        UpnpActionRequest_set_CtrlPtIPAddr(request_, &storage);
+    }
+    ~Request() {
+        if (auto* doc = UpnpActionRequest_get_ActionRequest(request_)) ixmlDocument_free(doc);
+        if (auto* doc = UpnpActionRequest_get_ActionResult(request_)) ixmlDocument_free(doc);
+        UpnpActionRequest_delete(request_);
+    }
+    UpnpActionRequest* get() { return request_; }
+    int ErrCode() const { return UpnpActionRequest_get_ErrCode(request_); }
+    std::string ErrStr() const { return UpnpActionRequest_get_ErrStr_cstr(request_); }
+    std::string Result() const {
+        auto* doc = UpnpActionRequest_get_ActionResult(request_);
+        return doc ? xml::Serialize(doc) : std::string();
+    }
+
+private:
+    UpnpActionRequest* request_;
+};
+
+}  // namespace
+
+TEST(Conversion, IntegersMustBeWholeNumbersInRange) {
+    int32_t i = 7;
+    EXPECT_TRUE(ConvertParameter("-42", i));
+    EXPECT_EQ(i, -42);
+    for (const char* bad : {"", "abc", "12abc", " 1", "1 ", "2147483648", "1.5"})
+        EXPECT_FALSE(ConvertParameter(bad, i)) << bad;
+
+    uint16_t u16 = 0;
+    EXPECT_TRUE(ConvertParameter("65535", u16));
+    EXPECT_FALSE(ConvertParameter("65536", u16));
+    uint32_t u32 = 0;
+    EXPECT_TRUE(ConvertParameter("4294967295", u32));
+    // lexical_cast would wrap a negative number into the unsigned range.
+    EXPECT_FALSE(ConvertParameter("-1", u32));
+    EXPECT_FALSE(ConvertParameter("-1", u16));
+}
+
+TEST(Conversion, FloatsMustBeFiniteNumbers) {
+    float f = 0;
+    EXPECT_TRUE(ConvertParameter("0.25", f));
+    EXPECT_FLOAT_EQ(f, 0.25f);
+    EXPECT_TRUE(ConvertParameter("-3.7", f));
+    for (const char* bad : {"", "x", "0.5.5", "nan", "inf", "-inf", "1e999"})
+        EXPECT_FALSE(ConvertParameter(bad, f)) << bad;
+}
+
+TEST(Conversion, FailedBindingKeepsOldValueAndReportsOnStandardError) {
+    int32_t member = 5;
+    ActionParameterImpl<int32_t> binding("Number", &member);
+    CaptureStderr();
+    EXPECT_FALSE(binding.SetValue("abc"));
+    EXPECT_EQ(GetCapturedStderr(), "Action NumberParameter :abc");
+    EXPECT_EQ(member, 5);
+    EXPECT_TRUE(binding.SetValue("6"));
+    EXPECT_EQ(member, 6);
+}
+
+TEST(Conversion, NumbersBecomeDecimalText) {
+    EXPECT_EQ(ActionParameter("A", -12).value, "-12");
+    EXPECT_EQ(ActionParameter("A", 4294967295u).value, "4294967295");
+    EXPECT_EQ(ActionParameter("A", uint16_t(7)).value, "7");
+}
+
+TEST(ErrorTable, KnownCodesAndFallback) {
+    EXPECT_EQ(UpnpErrorText(402), "Invalid soap param");
+    EXPECT_EQ(UpnpErrorText(-911), "Internal error");
+    EXPECT_EQ(UpnpErrorText(801), "Unauthenticated access");
+    EXPECT_EQ(UpnpErrorText(999), "Invalid parameter.");
+    EXPECT_EQ(UpnpErrorMessages().size(), 24u);
+}
+
+class HandleTest : public testing::Test {
+protected:
+    EchoService service{kEcho, true};
+    void SetUp() override { ASSERT_TRUE(service.LoadActions()); }
+};
+
+TEST_F(HandleTest, LoadsOnlyImplementedActionsInScpdOrder) {
+    ASSERT_EQ(service.Actions().size(), 3u);
+    EXPECT_EQ(service.Actions()[0]->Name(), "Echo");
+    EXPECT_EQ(service.Actions()[1]->Name(), "Fail");
+    EXPECT_EQ(service.Actions()[2]->Name(), "Nothing");
+}
+
+TEST_F(HandleTest, SuccessfulActionWritesOutArgumentsInOrder) {
+    Request request("Echo", "EchoRequest.xml");
+    ASSERT_TRUE(service.Dispatch(request.get()));
+    EXPECT_EQ(request.ErrCode(), 0);
+    std::string result = request.Result();
+    EXPECT_NE(result.find("EchoResponse"), std::string::npos) << result;
+    auto at_result = result.find("<Result>hello</Result>");
+    auto at_twice = result.find("<Twice>42</Twice>");
+    ASSERT_NE(at_result, std::string::npos) << result;
+    ASSERT_NE(at_twice, std::string::npos) << result;
+    EXPECT_LT(at_result, at_twice);
+    EXPECT_EQ(service.Find<EchoAction>("Echo")->last_address, "192.0.2.7");
+}
+
+TEST_F(HandleTest, UnknownActionIsNotTaken) {
+    Request request("Unimplemented", "NothingRequest.xml");
+    EXPECT_FALSE(service.Dispatch(request.get()));
+}
+
+TEST_F(HandleTest, MissingDocumentOrActionElementSetsNothing) {
+    for (auto [fixture, log] : {std::pair<const char*, const char*>{"", "Can't parse the request xml."},
+                                {"EchoWrongNamespace.xml", "Can't parse the request node: Echo"}}) {
+        Request request("Echo", fixture);
+        CaptureStderr();
+        EXPECT_TRUE(service.Dispatch(request.get()));
+        EXPECT_NE(GetCapturedStderr().find(log), std::string::npos) << fixture;
+        EXPECT_EQ(request.ErrCode(), 0);
+        EXPECT_EQ(request.Result(), "");
+        EXPECT_EQ(service.Find<EchoAction>("Echo")->runs, 0);
+    }
+}
+
+TEST_F(HandleTest, BadArgumentsAreRefusedBeforeTheActionRuns) {
+    for (auto [fixture, log] :
+         {std::pair<const char*, const char*>{"EchoBadNumber.xml",
+                                              "Request argument error: name=Number, value=abc"},
+          {"EchoUnknownArgument.xml", "Request argument error: name=Colour, value=blue"}}) {
+        Request request("Echo", fixture);
+        CaptureStderr();
+        EXPECT_TRUE(service.Dispatch(request.get()));
+        EXPECT_NE(GetCapturedStderr().find(log), std::string::npos) << fixture;
+        EXPECT_EQ(request.ErrCode(), 0);
+        EXPECT_EQ(request.Result(), "");
+    }
+    EXPECT_EQ(service.Find<EchoAction>("Echo")->runs, 0);
+}
+
+TEST_F(HandleTest, EmptyStringIsAcceptedAndOmittedInputsKeepTheirValues) {
+    Request first("Echo", "EchoRequest.xml");
+    service.Dispatch(first.get());
+    Request second("Echo", "EchoEmptyText.xml");
+    service.Dispatch(second.get());
+    auto* echo = service.Find<EchoAction>("Echo");
+    EXPECT_EQ(echo->text, "");
+    EXPECT_EQ(echo->number, 21);
+    EXPECT_NE(second.Result().find("<Twice>42</Twice>"), std::string::npos);
+}
+
+TEST_F(HandleTest, ErrorCodesBecomeFaultsWithTableText) {
+    Request request("Fail", "FailRequest.xml");
+    CaptureStderr();
+    EXPECT_TRUE(service.Dispatch(request.get()));
+    EXPECT_NE(GetCapturedStderr().find("Request error=Invalid parameter."), std::string::npos);
+    EXPECT_EQ(request.ErrCode(), 999);
+    EXPECT_EQ(request.ErrStr(), "Invalid parameter.");
+
+    Request known("Fail", "");
+    UpnpActionRequest_set_ActionRequest(
+        known.get(), ixmlParseBuffer("<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/"
+                                     "envelope/\"><s:Body><u:Fail xmlns:u=\"urn:halvorn-test:"
+                                     "service:Echo:1\"><Code>718</Code></u:Fail></s:Body>"
+                                     "</s:Envelope>"));
+    CaptureStderr();
+    service.Dispatch(known.get());
+    GetCapturedStderr();
+    EXPECT_EQ(known.ErrCode(), 718);
+    EXPECT_EQ(known.ErrStr(), "Invalid InstanceID");
+}
+
+TEST_F(HandleTest, ActionWithoutOutArgumentsStillAnswersWithAnEmptyResponse) {
+    Request request("Nothing", "NothingRequest.xml");
+    EXPECT_TRUE(service.Dispatch(request.get()));
+    EXPECT_EQ(request.ErrCode(), 0);
+    EXPECT_NE(request.Result().find("NothingResponse"), std::string::npos) << request.Result();
+}
+
+TEST(ControlPointSide, BuildRequestCarriesArgumentsAndBindResponseFillsOutputs) {
+    class Remote : public UpnpAction {
+    public:
+        Remote() : UpnpAction(kEcho, "Echo") {
+            AddOutput("Result", &result);
+            AddOutput("Twice", &twice);
+        }
+        int ProcessRequest(const std::string&, ActionResults&) override { return 0; }
+        int OnResponse() override { return ++responses; }
+        std::string result;
+        int32_t twice = 0;
+        int responses = 0;
+    } remote;
+
+    auto request = remote.BuildRequest({{"Text", "hi"}, {"Number", 3}});
+    ASSERT_TRUE(request);
+    std::string text = xml::Serialize(request.get());
+    EXPECT_NE(text.find("Echo"), std::string::npos);
+    EXPECT_NE(text.find("<Text>hi</Text>"), std::string::npos) << text;
+    EXPECT_NE(text.find("<Number>3</Number>"), std::string::npos) << text;
+
+    auto response = ShareDocument(ixmlParseBuffer(
+        "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+        "<u:EchoResponse xmlns:u=\"urn:halvorn-test:service:Echo:1\"><Result>back</Result>"
+        "<Twice>abc</Twice><Extra>x</Extra></u:EchoResponse></s:Body></s:Envelope>"));
+    CaptureStderr();
+    EXPECT_FALSE(remote.BindResponse(response));
+    GetCapturedStderr();
+    EXPECT_EQ(remote.result, "back");
+    EXPECT_EQ(remote.twice, 0);  // not convertible: ignored
+    EXPECT_EQ(remote.responses, 1);
+}

@@ -1,0 +1,214 @@
+// The framework's device over the real protocol: libupnp serving the test
+// device inside the network lab, a plain socket client on the other side.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "EchoService.h"
+#include "HttpClient.h"
+#include "LabGuard.h"
+#include "Logger.h"
+#include "UpnpRootDevice.h"
+#include "UpnpUtility.h"
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+const std::string kEchoType = "urn:halvorn-test:service:Echo:1";
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> AllTexts(const std::string& xml, const std::string& tag) {
+    std::vector<std::string> out;
+    std::regex pattern("<" + tag + ">([^<]*)</" + tag + ">");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), pattern);
+         it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1].str());
+    return out;
+}
+
+class DeviceLab : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        std::string why;
+        if (!InNetworkLab(&why)) return;
+        CaptureStdout();
+        init_rc = UpnpUtility::Instance().Init(0, "");
+        if (init_rc == 0)
+            create_rc = UpnpUtility::Instance().CreateDevice(
+                FrameworkData("TestDevice.xml"), std::make_shared<EchoFactory>(false));
+        init_log = GetCapturedStdout();
+        host = UpnpUtility::ServerAddress();
+        port = UpnpUtility::ServerPort();
+    }
+    static void TearDownTestSuite() {
+        if (init_rc == 0) UpnpUtility::Instance().Finish();
+        UpnpUtility::Destroy();
+    }
+    void SetUp() override {
+        HALVORN_REQUIRE_LAB();
+        ASSERT_EQ(init_rc, 0) << init_log;
+        ASSERT_EQ(create_rc, 0) << init_log;
+    }
+
+    HttpResponse Get(const std::string& path,
+                     const std::vector<std::pair<std::string, std::string>>& headers = {}) {
+        return HttpRequest(host, port, "GET", path, headers);
+    }
+    HttpResponse Soap(const std::string& control, const std::string& action,
+                      const std::vector<std::pair<std::string, std::string>>& arguments) {
+        return SoapCall(host, port, control, kEchoType, action, arguments);
+    }
+
+    static inline int init_rc = -1, create_rc = -1;
+    static inline std::string init_log, host;
+    static inline int port = 0;
+};
+
+}  // namespace
+
+TEST_F(DeviceLab, StartsOnTheLabInterfaceAndSaysWhere) {
+    EXPECT_NE(host, "127.0.0.1");
+    EXPECT_EQ(host.rfind("192.0.2.", 0), 0u) << host;
+    EXPECT_NE(init_log.find("Initialize address: " + host + ":" + std::to_string(port)),
+              std::string::npos)
+        << init_log;
+    EXPECT_TRUE(std::regex_search(init_log, std::regex(R"(SerialNumber: \d+)"))) << init_log;
+}
+
+TEST_F(DeviceLab, ServesTheRewrittenDescription) {
+    HttpResponse response = Get("/description.xml");
+    ASSERT_EQ(response.status, 200);
+    EXPECT_EQ(response.Header("Content-Type").rfind("text/xml", 0), 0u)
+        << response.Header("Content-Type");
+    const std::string& body = response.body;
+
+    auto udns = AllTexts(body, "UDN");
+    ASSERT_EQ(udns.size(), 2u) << body;
+    EXPECT_NE(udns[0], udns[1]);
+    for (const auto& udn : udns) {
+        EXPECT_TRUE(std::regex_match(udn, std::regex("uuid:[0-9a-f]{8}(-[0-9a-f]{4}){3}-[0-9a-f]{12}")))
+            << udn;
+        EXPECT_EQ(udn.find("1111"), std::string::npos);
+    }
+    // Only serial numbers that held text are rewritten.
+    auto serials = AllTexts(body, "serialNumber");
+    ASSERT_EQ(serials.size(), 2u) << body;
+    EXPECT_TRUE(std::regex_match(serials[0], std::regex(R"(\d+)"))) << serials[0];
+    EXPECT_NE(serials[0], "0000");
+    EXPECT_EQ(serials[1], "");
+
+    char hostname[256] = {};
+    gethostname(hostname, sizeof hostname - 1);
+    EXPECT_EQ(XmlElementText(body, "modelDescription"),
+              std::string("Test device on ") + hostname + ":" + host);
+    EXPECT_EQ(UpnpUtility::Instance().RootDevice()->Info().UDN, udns[0]);
+}
+
+TEST_F(DeviceLab, ServesEachScpdByItsFlatName) {
+    for (const char* name : {"EchoService.xml", "OtherService.xml"}) {
+        HttpResponse response = Get(std::string("/") + name);
+        ASSERT_EQ(response.status, 200) << name;
+        EXPECT_EQ(response.body, FileText(FrameworkData(name))) << name;
+        EXPECT_EQ(response.Header("Content-Type").rfind("text/xml", 0), 0u);
+    }
+    EXPECT_EQ(Get("/missing.xml").status, 404);
+}
+
+TEST_F(DeviceLab, ServicesLoadTheirActionsFromTheServedScpd) {
+    auto root = UpnpUtility::Instance().RootDevice();
+    ASSERT_EQ(root->Services().size(), 1u);
+    EXPECT_EQ(root->Services()[0]->Actions().size(), 3u);
+    EXPECT_EQ(root->Services()[0]->Info().SCPDURL,
+              "http://" + host + ":" + std::to_string(port) + "/EchoService.xml");
+    ASSERT_EQ(root->Devices().size(), 1u);
+    EXPECT_EQ(root->Devices()[0]->Services()[0]->Actions().size(), 3u);
+}
+
+TEST_F(DeviceLab, AnswersAnActionWithItsOutArguments) {
+    HttpResponse response = Soap("/control/Echo", "Echo", {{"Text", "over the wire"}, {"Number", "-8"}});
+    ASSERT_EQ(response.status, 200) << response.body;
+    EXPECT_NE(response.body.find("EchoResponse"), std::string::npos);
+    EXPECT_EQ(XmlElementText(response.body, "Result"), "over the wire");
+    EXPECT_EQ(XmlElementText(response.body, "Twice"), "-16");
+
+    HttpResponse inner = Soap("/control/InnerEcho", "Echo", {{"Text", "inner"}, {"Number", "1"}});
+    ASSERT_EQ(inner.status, 200) << inner.body;
+    EXPECT_EQ(XmlElementText(inner.body, "Result"), "inner");
+}
+
+TEST_F(DeviceLab, AnswersAnActionWithoutOutArgumentsWithAnEmptyResponse) {
+    HttpResponse response = Soap("/control/Echo", "Nothing", {});
+    ASSERT_EQ(response.status, 200) << response.body;
+    EXPECT_TRUE(std::regex_search(response.body, std::regex("<u:NothingResponse[^>]*(/>|>\\s*</u:NothingResponse>)")))
+        << response.body;
+}
+
+TEST_F(DeviceLab, FaultsForUnknownActionsBadArgumentsAndUnlistedCodes) {
+    HttpResponse unknown = Soap("/control/Echo", "Unimplemented", {});
+    EXPECT_EQ(unknown.status, 500) << unknown.body;
+    EXPECT_NE(XmlElementText(unknown.body, "errorCode"), "");
+
+    HttpResponse bad = Soap("/control/Echo", "Echo", {{"Text", "x"}, {"Number", "twelve"}});
+    EXPECT_EQ(bad.status, 500) << bad.body;
+    EXPECT_NE(XmlElementText(bad.body, "errorCode"), "");
+
+    HttpResponse unlisted = Soap("/control/Echo", "Fail", {{"Code", "999"}});
+    EXPECT_EQ(unlisted.status, 500) << unlisted.body;
+    EXPECT_EQ(XmlElementText(unlisted.body, "errorCode"), "999");
+    EXPECT_EQ(XmlElementText(unlisted.body, "errorDescription"), "Invalid parameter.");
+
+    HttpResponse listed = Soap("/control/Echo", "Fail", {{"Code", "402"}});
+    EXPECT_EQ(XmlElementText(listed.body, "errorCode"), "402");
+    EXPECT_EQ(XmlElementText(listed.body, "errorDescription"), "Invalid soap param");
+}
+
+TEST_F(DeviceLab, ServesRangesOfTheDescription) {
+    std::string whole = Get("/description.xml").body;
+    ASSERT_GT(whole.size(), 100u);
+    HttpResponse part = Get("/description.xml", {{"Range", "bytes=10-49"}});
+    EXPECT_EQ(part.status, 206);
+    EXPECT_EQ(part.body, whole.substr(10, 40));
+
+    HttpResponse tail = Get("/description.xml", {{"Range", "bytes=-20"}});
+    EXPECT_EQ(tail.status, 206);
+    EXPECT_EQ(tail.body, whole.substr(whole.size() - 20));
+}
+
+TEST_F(DeviceLab, RefusesWritesToServedPaths) {
+    std::string before = Get("/description.xml").body;
+    HttpResponse post = HttpRequest(host, port, "POST", "/description.xml",
+                                    {{"Content-Type", "text/xml"}}, "<overwritten/>");
+    EXPECT_NE(post.status, 200);
+    EXPECT_GE(post.status, 400);
+    EXPECT_EQ(Get("/description.xml").body, before);
+}
+
+TEST_F(DeviceLab, AddressAndMacChangesRewriteTheServedDescription) {
+    auto root = UpnpUtility::Instance().RootDevice();
+    UpnpAddressChangedEvent event{"203.0.113.9", 4321};
+    EXPECT_EQ(UpnpUtility::DeviceCallback(static_cast<Upnp_EventType>(15), &event, root.get()), 0);
+    std::string body = Get("/description.xml").body;
+    char hostname[256] = {};
+    gethostname(hostname, sizeof hostname - 1);
+    EXPECT_EQ(XmlElementText(body, "modelDescription"),
+              std::string("Test device on ") + hostname + ":203.0.113.9");
+    EXPECT_EQ(root->Info().location, "http://203.0.113.9:4321/description.xml");
+
+    EXPECT_EQ(UpnpUtility::DeviceCallback(static_cast<Upnp_EventType>(15), nullptr, root.get()), -1);
+    // The serial number holds no "TV" marker, so a MAC change leaves it alone.
+    std::string serial = XmlElementText(body, "serialNumber");
+    EXPECT_EQ(UpnpUtility::DeviceCallback(static_cast<Upnp_EventType>(16), "02:00:00:00:00:01",
+                                          root.get()),
+              0);
+    EXPECT_EQ(XmlElementText(Get("/description.xml").body, "serialNumber"), serial);
+}
