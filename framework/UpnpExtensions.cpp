@@ -45,7 +45,8 @@ bool ParseHttpUrl(std::string_view url, HostPort* out) {
         if (colon != std::string_view::npos) port = authority.substr(colon + 1);
     }
     if (out->host.empty() || out->host.find_first_of("@ \t") != std::string::npos) return false;
-    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos) {
+    if (port.empty() || port.size() > 5 ||
+        port.find_first_not_of("0123456789") != std::string_view::npos) {
         return false;
     }
     const int number = std::stoi(std::string(port));
@@ -97,7 +98,8 @@ int UpnpTryConnect(const char* url, int timeout) {
         return UPNP_E_SOCKET_CONNECT;
     }
     // The time-out covers all of the host's addresses together.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout > 0 ? timeout : 0);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::seconds(timeout > 0 ? timeout : 0);
     bool connected = false;
     for (const addrinfo* it = found; it != nullptr && !connected; it = it->ai_next) {
         connected = ConnectOne(*it, deadline);

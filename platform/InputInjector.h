@@ -17,6 +17,13 @@ public:
     virtual const char* Name() const = 0;
 };
 
+// Whether the record's type and flags are ones the injectors can deliver:
+// keyboard records must carry the scan-code flag (wScan is the key), mouse
+// records may carry only move, absolute and the left/right/middle button
+// flags. Backends refuse a batch holding any other record before injecting
+// anything, so a refused batch never leaves half its input behind.
+bool IsSupportedRecord(const InputRecord& record);
+
 // XTest when an X display is reachable, else uinput when /dev/uinput opens,
 // else an injector that refuses every batch. `why` receives a one-line
 // explanation of the choice, fit for a log line.
@@ -35,6 +42,7 @@ public:
     unsigned Send(const InputRecord* records, unsigned count) override;
     const char* Name() const override { return "recording"; }
 
+    // Refused batches are recorded too, so tests can see what was attempted.
     std::vector<std::vector<InputRecord>> batches;
     bool accept = true;  // false: refuse batches as a busy desktop would
 };

@@ -1,0 +1,147 @@
+#include "XTestInjector.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace platform {
+
+namespace {
+
+constexpr int kKeycodeOffset = 8;  // X keycode = Linux key code + 8
+
+// Maps 0..65535 onto 0..size-1, rounded to the nearest pixel.
+int ScaleAbsolute(int32_t value, unsigned size) {
+    const int64_t clamped = std::clamp<int64_t>(value, 0, kAbsoluteMax);
+    const int64_t span = size > 0 ? size - 1 : 0;
+    return static_cast<int>((clamped * span + kAbsoluteMax / 2) / kAbsoluteMax);
+}
+
+// The wire carries relative motion as 16-bit values.
+int ClampRelative(int32_t value) {
+    return std::clamp<int32_t>(value, INT16_MIN, INT16_MAX);
+}
+
+}  // namespace
+
+std::unique_ptr<XTestInjector> XTestInjector::Open(std::string* why) {
+    std::string reason;
+    const char* name = std::getenv("DISPLAY");
+    std::unique_ptr<XTestInjector> injector;
+    if (name == nullptr || *name == '\0') {
+        reason = "no X display (DISPLAY is not set)";
+    } else if (Display* display = XOpenDisplay(nullptr); display == nullptr) {
+        reason = std::string("no X display (cannot open ") + name + ")";
+    } else {
+        int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+        if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+            reason = std::string("X display ") + DisplayString(display) +
+                     " has no XTEST extension";
+            XCloseDisplay(display);
+        } else {
+            injector.reset(new XTestInjector(display));
+            reason = "XTest on display " + injector->DisplayName();
+        }
+    }
+    if (why)
+        *why = reason;
+    return injector;
+}
+
+XTestInjector::XTestInjector(_XDisplay* display) : display_(display) {
+    XDisplayKeycodes(display_, &minKeycode_, &maxKeycode_);
+}
+
+XTestInjector::~XTestInjector() {
+    std::lock_guard lock(mutex_);
+    for (size_t keycode = 0; keycode < keysDown_.size(); ++keycode) {
+        if (keysDown_[keycode])
+            XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), False, CurrentTime);
+    }
+    for (unsigned button = 1; button < buttonsDown_.size(); ++button) {
+        if (buttonsDown_[button])
+            XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    }
+    XSync(display_, False);
+    XCloseDisplay(display_);
+}
+
+std::string XTestInjector::DisplayName() const {
+    std::lock_guard lock(mutex_);
+    return DisplayString(display_);
+}
+
+bool XTestInjector::Deliverable(const InputRecord& record) const {
+    if (!IsSupportedRecord(record))
+        return false;
+    if (record.type == kInputKeyboard) {
+        // An out-of-range keycode would draw a BadValue error, which Xlib's
+        // default handler turns into exit().
+        const int keycode = record.ki.wScan + kKeycodeOffset;
+        return keycode >= minKeycode_ && keycode <= maxKeycode_;
+    }
+    return true;
+}
+
+void XTestInjector::Button(unsigned button, bool press) {
+    XTestFakeButtonEvent(display_, button, press ? True : False, CurrentTime);
+    buttonsDown_[button] = press;
+}
+
+void XTestInjector::Deliver(const InputRecord& record) {
+    if (record.type == kInputKeyboard) {
+        const unsigned keycode = record.ki.wScan + kKeycodeOffset;
+        const bool press = (record.ki.dwFlags & kKeyEventKeyUp) == 0;
+        XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
+        keysDown_[keycode] = press;
+        return;
+    }
+
+    const MouseInput& mi = record.mi;
+    if (mi.dwFlags & kMouseEventMove) {
+        if (mi.dwFlags & kMouseEventAbsolute) {
+            // Asked each time: the screen may have been resized since open.
+            const int screen = DefaultScreen(display_);
+            Window root = 0;
+            int x = 0, y = 0;
+            unsigned width = 0, height = 0, border = 0, depth = 0;
+            if (!XGetGeometry(display_, RootWindow(display_, screen), &root, &x, &y, &width,
+                              &height, &border, &depth)) {
+                width = static_cast<unsigned>(DisplayWidth(display_, screen));
+                height = static_cast<unsigned>(DisplayHeight(display_, screen));
+            }
+            XTestFakeMotionEvent(display_, screen, ScaleAbsolute(mi.dx, width),
+                                 ScaleAbsolute(mi.dy, height), CurrentTime);
+        } else {
+            XTestFakeRelativeMotionEvent(display_, ClampRelative(mi.dx), ClampRelative(mi.dy),
+                                         CurrentTime);
+        }
+    }
+    // Same order as the flag bits: a record may both press and release.
+    if (mi.dwFlags & kMouseEventLeftDown) Button(1, true);
+    if (mi.dwFlags & kMouseEventLeftUp) Button(1, false);
+    if (mi.dwFlags & kMouseEventRightDown) Button(3, true);
+    if (mi.dwFlags & kMouseEventRightUp) Button(3, false);
+    if (mi.dwFlags & kMouseEventMiddleDown) Button(2, true);
+    if (mi.dwFlags & kMouseEventMiddleUp) Button(2, false);
+}
+
+unsigned XTestInjector::Send(const InputRecord* records, unsigned count) {
+    if (records == nullptr || count == 0)
+        return 0;
+    std::lock_guard lock(mutex_);
+    // Check the whole batch first so a refused batch injects nothing.
+    for (unsigned i = 0; i < count; ++i) {
+        if (!Deliverable(records[i]))
+            return 0;
+    }
+    for (unsigned i = 0; i < count; ++i)
+        Deliver(records[i]);
+    XSync(display_, False);
+    return count;
+}
+
+}  // namespace platform
