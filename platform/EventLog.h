@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -8,5 +9,9 @@ namespace platform {
 // message buffer.
 void EventLogWrite(const std::string& source, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// While set, messages go to the sink instead of the system log (test double).
+using EventLogSink = std::function<void(const std::string& source, const std::string& text)>;
+void SetEventLogSink(EventLogSink sink);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -19,11 +20,12 @@ public:
     std::string UnitPath(const std::string& service) const;
     bool Exists(const std::string& service) const;
 
-    // Writes "<service>.service" with Type=notify and the given ExecStart
-    // (already quoted for systemd), then reloads the manager.
-    bool Create(const std::string& service, const std::string& exec_start,
+    // Writes "<service>.service" with Type=notify that runs `command` (an
+    // absolute executable path, then the arguments) in `working_directory`,
+    // then reloads the manager. Fails on an executable path systemd refuses.
+    bool Create(const std::string& service, const std::vector<std::string>& command,
                 const std::string& working_directory);
-    // Removes the unit file and reloads the manager.
+    // Removes the unit file and reloads the manager; true when the file is gone.
     bool Remove(const std::string& service);
 
     bool Enable(const std::string& service);
@@ -34,18 +36,27 @@ public:
     const std::string& UnitDirectory() const { return unit_directory_; }
 
 private:
-    bool Systemctl(const std::string& verb, const std::string& service) const;
+    bool Systemctl(const std::vector<std::string>& arguments) const;
 
     std::string unit_directory_;
     std::string systemctl_;
 };
 
-// Quotes one word for a systemd command line (ExecStart=): double quotes,
-// with backslash, double quote, and the specifier '%' escaped.
+// Quotes one argument for a systemd command line (ExecStart=): double quotes,
+// with backslash, double quote and control characters escaped, '%' doubled
+// (specifiers) and '$' doubled (variable expansion). Not for the executable
+// path: systemd expands no variables there.
 std::string QuoteForSystemd(const std::string& word);
 
-// True when this process was started by the service manager for its unit.
-bool StartedByServiceManager();
+// Full path of the running executable; empty when it cannot be read.
+std::string ExecutablePath();
+
+// True when this process is the main process the service manager started for
+// "<service>.service": it was handed a notification socket (Type=notify) and
+// its control group belongs to that unit. Children of other services inherit
+// the socket, and INVOCATION_ID is inherited even by login shells, so neither
+// variable alone tells a service start from a start by hand.
+bool StartedByServiceManager(const std::string& service);
 
 // sd_notify wrappers; harmless (false) outside the service manager.
 bool NotifyReady(const std::string& status);
