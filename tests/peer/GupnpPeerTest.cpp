@@ -1,0 +1,85 @@
+// A control point nobody here wrote (GUPnP, driven from Python) finds the
+// staged receiver and drives the X session through it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "LabGuard.h"
+#include "ReceiverProcess.h"
+#include "XvfbServer.h"
+
+using testing::HasSubstr;
+
+namespace {
+
+struct PeerRun {
+    int status;
+    std::string output;
+};
+
+PeerRun ControlPoint(const std::string& arguments) {
+    std::string command =
+        std::string(PEER_SCRIPT) + " lab0 " + arguments + " 2>&1";
+    PeerRun run{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+    run.status = pclose(pipe);
+    return run;
+}
+
+class GupnpPeer : public testing::Test {
+protected:
+    void SetUp() override {
+        HALVORN_REQUIRE_LAB();
+        xvfb = std::make_unique<XvfbServer>();
+        ASSERT_TRUE(xvfb->Running()) << xvfb->Error();
+        receiver = std::make_unique<ReceiverProcess>(
+            RECEIVER_STAGE, std::vector<std::string>{"--max-x", "65536", "--max-y", "65536"},
+            std::vector<std::pair<std::string, std::string>>{{"DISPLAY", xvfb->Display()}});
+        ASSERT_TRUE(receiver->WaitUntilServing()) << receiver->Output();
+    }
+    std::unique_ptr<XvfbServer> xvfb;
+    std::unique_ptr<ReceiverProcess> receiver;
+};
+
+}  // namespace
+
+TEST_F(GupnpPeer, FindsTheReceiverAndItsSevenServices) {
+    PeerRun run = ControlPoint("list");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_THAT(run.output, HasSubstr("device urn:tundric-com:device:tvdevice:1 uuid:"));
+    for (const char* name : {"tvcontrol", "TvMouseControl", "TvMouseInput", "TvKeyboardInput",
+                             "TvTouchInput", "TvAccelerometerInput", "TvOrientationInput"})
+        EXPECT_THAT(run.output,
+                    HasSubstr(std::string("service urn:tundric-com:service:") + name + ":1"));
+}
+
+TEST_F(GupnpPeer, KeyPressMotionAndButtonReachTheXSession) {
+    PeerRun key = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=KEY_A");
+    ASSERT_EQ(key.status, 0) << key.output;
+    bool down = false;
+    ASSERT_TRUE(xvfb->KeyDown(30 + 8, &down));
+    EXPECT_TRUE(down);
+
+    PeerRun motion = ControlPoint(
+        "call urn:tundric-com:service:TvMouseInput:1 Motion CoordinateType=Absolute X=0.5 Y=0.25");
+    ASSERT_EQ(motion.status, 0) << motion.output;
+    int x = -1, y = -1;
+    ASSERT_TRUE(xvfb->PointerPosition(&x, &y));
+    EXPECT_NEAR(x, XvfbServer::kWidth / 2, 1);
+    EXPECT_NEAR(y, XvfbServer::kHeight / 4, 1);
+
+    PeerRun press = ControlPoint(
+        "call urn:tundric-com:service:TvMouseInput:1 RightButtonPress CoordinateType=Relative X=0 "
+        "Y=0");
+    ASSERT_EQ(press.status, 0) << press.output;
+    ASSERT_TRUE(xvfb->ButtonDown(3, &down));
+    EXPECT_TRUE(down);
+
+    PeerRun refused = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=key_a");
+    EXPECT_NE(refused.status, 0) << refused.output;
+}
