@@ -1,0 +1,21 @@
+#include "InputMouseAction.h"
+
+#include "ArgumentText.h"
+
+InputMouseAction::InputMouseAction(const ServiceInfo& service, const std::string& name)
+    : UpnpAction(service, name) {
+    AddInput("CoordinateType", &coordinate_type);
+    AddInput("X", &x);
+    AddInput("Y", &y);
+}
+
+int InputMouseAction::ProcessRequest(const std::string&, ActionResults&) {
+    Operate(coordinate_type == "Relative", x, y);
+    return 0;
+}
+
+XmlDocumentPtr InputMouseAction::CreateRequest() {
+    return BuildRequest({ActionParameter("CoordinateType", coordinate_type),
+                         ActionParameter("X", ArgumentText(x)),
+                         ActionParameter("Y", ArgumentText(y))});
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include "TvInputControl.h"
+#include "UpnpAction.h"
+
+// A sensor reading "X", "Y", "Z"; the readings are only logged.
+class SensorAction : public UpnpAction {
+public:
+    int ProcessRequest(const std::string& address, ActionResults& results) override;
+    XmlDocumentPtr CreateRequest() override;
+
+    float x = 0;
+    float y = 0;
+    float z = 0;
+
+protected:
+    SensorAction(const ServiceInfo& service, const std::string& name);
+    virtual void Report(float x, float y, float z) = 0;
+};
+
+using SensorOperation = void (TvInputControl::*)(float x, float y, float z);
+
+// The sensor actions differ only in their name and the operation they run.
+template <const char* kName, SensorOperation kOperation>
+class SensorOperationAction final : public SensorAction {
+public:
+    explicit SensorOperationAction(const ServiceInfo& service) : SensorAction(service, kName) {}
+
+private:
+    void Report(float x, float y, float z) override {
+        const auto control = TvInputControl::Instance();
+        ((*control).*kOperation)(x, y, z);
+    }
+};
+
+inline constexpr char kAccelerate[] = "Accelerate";
+inline constexpr char kOrientate[] = "Orientate";
+
+using AccelerateAction = SensorOperationAction<kAccelerate, &TvInputControl::Accelerate>;
+using OrientateAction = SensorOperationAction<kOrientate, &TvInputControl::Orientate>;

@@ -1,0 +1,21 @@
+#include "SingleTouchAction.h"
+
+#include "ArgumentText.h"
+#include "TvCommon.h"
+
+SingleTouchAction::SingleTouchAction(const ServiceInfo& service, const std::string& name,
+                                     bool touching)
+    : UpnpAction(service, name), touching(touching) {
+    AddInput("X", &x);
+    AddInput("Y", &y);
+}
+
+int SingleTouchAction::ProcessRequest(const std::string&, ActionResults&) {
+    if (!touching) LogLine(TvCommonLog(), LogLevel::Silent) << "MultiTouchLeft";
+    return 0;
+}
+
+XmlDocumentPtr SingleTouchAction::CreateRequest() {
+    return BuildRequest(
+        {ActionParameter("X", ArgumentText(x)), ActionParameter("Y", ArgumentText(y))});
+}

@@ -1,0 +1,14 @@
+#include "TvSystemActions.h"
+
+SendStringAction::SendStringAction(const ServiceInfo& service) : UpnpAction(service, kSendString) {
+    AddInput(kStringValue, &string_value);
+}
+
+int SendStringAction::ProcessRequest(const std::string&, ActionResults&) {
+    TvKeyControlControl::Instance()->SendString(string_value);
+    return 0;
+}
+
+XmlDocumentPtr SendStringAction::CreateRequest() {
+    return BuildRequest({ActionParameter(kStringValue, string_value)});
+}

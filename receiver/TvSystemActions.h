@@ -1,0 +1,68 @@
+#pragma once
+// The seven fixed actions of the tvcontrol service.
+#include "TvCommon.h"
+#include "TvKeyControlControl.h"
+#include "UpnpAction.h"
+
+// An action that only leaves an Info record.
+template <const char* kName, const char* kRecord>
+class NoticeAction final : public UpnpAction {
+public:
+    explicit NoticeAction(const ServiceInfo& service) : UpnpAction(service, kName) {}
+    int ProcessRequest(const std::string&, ActionResults&) override {
+        LogLine(TvCommonLog(), LogLevel::Info) << kRecord;
+        return 0;
+    }
+};
+
+// An action that answers one text that TvKeyControlControl computes.
+using ControlQuery = std::string (TvKeyControlControl::*)();
+
+template <const char* kName, const char* kArgument, ControlQuery kQuery>
+class ControlQueryAction final : public UpnpAction {
+public:
+    explicit ControlQueryAction(const ServiceInfo& service) : UpnpAction(service, kName) {
+        AddOutput(kArgument, &value);
+    }
+    int ProcessRequest(const std::string&, ActionResults& results) override {
+        const auto control = TvKeyControlControl::Instance();
+        value = ((*control).*kQuery)();
+        results.emplace_back(kArgument, value);
+        return 0;
+    }
+
+    std::string value;
+};
+
+class SendStringAction : public UpnpAction {
+public:
+    explicit SendStringAction(const ServiceInfo& service);
+    int ProcessRequest(const std::string& address, ActionResults& results) override;
+    XmlDocumentPtr CreateRequest() override;
+
+    std::string string_value;
+};
+
+inline constexpr char kStartTVLive[] = "StartTVLive";
+inline constexpr char kStartTVLiveRecord[] = "StartTVLiveAction";
+inline constexpr char kStopTVLive[] = "StopTVLive";
+inline constexpr char kStopTVLiveRecord[] = "StopTVLiveAction";
+inline constexpr char kSendString[] = "SendString";
+inline constexpr char kGetTVLiveAddr[] = "GetTVLiveAddr";
+inline constexpr char kGetTVLiveNegotiatedAddr[] = "GetTVLiveNegotiatedAddr";
+inline constexpr char kGetTVMode[] = "GetTVMode";
+inline constexpr char kGetServiceList[] = "GetServiceList";
+inline constexpr char kStringValue[] = "StringValue";
+inline constexpr char kModeValue[] = "ModeValue";
+inline constexpr char kReturnValue[] = "ReturnValue";
+
+using StartTVLiveAction = NoticeAction<kStartTVLive, kStartTVLiveRecord>;
+using StopTVLiveAction = NoticeAction<kStopTVLive, kStopTVLiveRecord>;
+using GetTVLiveAddrAction =
+    ControlQueryAction<kGetTVLiveAddr, kStringValue, &TvKeyControlControl::GetTVLiveAddress>;
+using GetTVLiveNegotiatedAddressAction =
+    ControlQueryAction<kGetTVLiveNegotiatedAddr, kStringValue,
+                       &TvKeyControlControl::GetTVLiveNegotiatedAddress>;
+using GetTVModeAction = ControlQueryAction<kGetTVMode, kModeValue, &TvKeyControlControl::GetTVMode>;
+using GetServiceListAction =
+    ControlQueryAction<kGetServiceList, kReturnValue, &TvKeyControlControl::ReadServiceList>;

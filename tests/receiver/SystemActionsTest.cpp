@@ -1,0 +1,82 @@
+#include <gmock/gmock.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "BatchFile.h"
+#include "ReceiverTestSupport.h"
+#include "TvKeyControlControl.h"
+#include "TvKeyControlService.h"
+
+namespace {
+
+using testing::HasSubstr;
+
+TEST(BatchFile, OutputIsJoinedUnchanged) {
+    std::ifstream expected_file(ReceiverData("scripts/long_line.expected"));
+    const std::string expected{std::istreambuf_iterator<char>(expected_file), {}};
+    ASSERT_EQ(expected.size(), 601u);
+    EXPECT_EQ(RunBatchFile(ReceiverData("scripts/long_line.bat")), expected);
+    EXPECT_EQ(RunBatchFile(ReceiverData("scripts/briskengethttpserverurl.bat")),
+              "http://192.0.2.7:8080/\nsecond line without end");
+    CaptureLog([] { EXPECT_EQ(RunBatchFile(ReceiverData("scripts/missing.bat")), ""); });
+}
+
+class SystemActions : public testing::Test {
+protected:
+    void SetUp() override { service.LoadActionsFrom(LoadScpd("tvcontrol.xml").get()); }
+    void TearDown() override { control->service_list_path.clear(); }
+
+    CapturedLog Run(ActionCall& call) {
+        return CaptureLog([&] { EXPECT_TRUE(service.Dispatch(call.get())); });
+    }
+
+    TvKeyControlService service{{"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""}};
+    std::shared_ptr<TvKeyControlControl> control = TvKeyControlControl::Instance();
+};
+
+TEST_F(SystemActions, LiveAddressesRelayTheScriptsOfTheWorkingDirectory) {
+    ActionCall address("GetTVLiveAddr", "GetTVLiveAddr.xml");
+    ActionCall negotiated("GetTVLiveNegotiatedAddr", "GetTVLiveNegotiatedAddr.xml");
+    ActionCall missing("GetTVLiveAddr", "GetTVLiveAddr.xml");
+    std::string log;
+    InDirectory(ReceiverData("scripts"), [&] { log = Run(address).out + Run(negotiated).out; });
+    InDirectory(ReceiverData("servicelists"), [&] { Run(missing); });
+    EXPECT_EQ(address.Result("StringValue"), "rtsp://192.0.2.7:554/live\n");
+    EXPECT_EQ(negotiated.Result("StringValue"), "http://192.0.2.7:8080/\nsecond line without end");
+    EXPECT_EQ(missing.Result("StringValue"), "");
+    EXPECT_THAT(log, HasSubstr("GetTVLiveAddress: rtsp://192.0.2.7:554/live\n"));
+    EXPECT_THAT(log, HasSubstr("GetTVLiveNegotiatedAddress: http://192.0.2.7:8080/\n"));
+}
+
+TEST_F(SystemActions, TvModeIsConstant) {
+    ActionCall call("GetTVMode", "GetTVMode.xml");
+    EXPECT_THAT(Run(call).out, HasSubstr("GetTVMode: TvMode\n"));
+    EXPECT_EQ(call.Result("ModeValue"), "TvMode");
+}
+
+TEST_F(SystemActions, ServiceListIsReturnedWhole) {
+    control->service_list_path = ReceiverData("servicelists/ServiceList.xml");
+    ActionCall call("GetServiceList", "GetServiceList.xml");
+    Run(call);
+    const std::string text = call.Result("ReturnValue").value_or("");
+    const UniqueXmlDocument reparsed(ixmlParseBuffer(text.c_str()));
+    ASSERT_TRUE(reparsed) << text;
+    EXPECT_EQ(xml::ElementsByTag(reparsed.get(), "Service").size(), 2u);
+    EXPECT_THAT(text, HasSubstr("password=\"secret\""));
+    EXPECT_THAT(text, HasSubstr("rtsp://192.0.2.7:554/live"));
+}
+
+TEST_F(SystemActions, BadServiceListAnswersEmptyText) {
+    for (const auto& [file, record] :
+         {std::pair{"absent.xml", "Invalid service_list_: "},
+          std::pair{"malformed.xml", "Cant't parse service_list_: "}}) {
+        control->service_list_path = ReceiverData(std::string("servicelists/") + file);
+        ActionCall call("GetServiceList", "GetServiceList.xml");
+        EXPECT_THAT(Run(call).err, HasSubstr(record + control->service_list_path + "\n"));
+        EXPECT_EQ(call.ErrorCode(), 0) << file;
+        EXPECT_EQ(call.Result("ReturnValue"), "") << file;
+    }
+}
+
+}  // namespace
