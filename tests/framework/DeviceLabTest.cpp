@@ -212,3 +212,26 @@ TEST_F(DeviceLab, AddressAndMacChangesRewriteTheServedDescription) {
               0);
     EXPECT_EQ(XmlElementText(Get("/description.xml").body, "serialNumber"), serial);
 }
+
+TEST(Runtime, StartsAgainAfterFinishAndOnLoopback) {
+    HALVORN_REQUIRE_LAB();
+    auto& upnp = UpnpUtility::Instance();
+    EXPECT_TRUE(upnp.Stopped());
+    CaptureStdout();
+    ASSERT_EQ(upnp.Init(0, "127.0.0.1"), 0);
+    EXPECT_FALSE(upnp.Stopped());
+    EXPECT_EQ(UpnpUtility::ServerAddress(), "127.0.0.1");
+    // No control point registered: Finish still shuts libupnp down.
+    upnp.Finish();
+    EXPECT_TRUE(upnp.Stopped());
+    ASSERT_EQ(upnp.Init(0, ""), 0);
+    ASSERT_EQ(upnp.CreateDevice(FrameworkData("TestDevice.xml"), std::make_shared<EchoFactory>(false)), 0);
+    std::string log = GetCapturedStdout();
+    EXPECT_EQ(HttpRequest(UpnpUtility::ServerAddress(), UpnpUtility::ServerPort(), "GET",
+                          "/description.xml")
+                  .status,
+              200)
+        << log;
+    upnp.Finish();
+    UpnpUtility::Destroy();
+}
