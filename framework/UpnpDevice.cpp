@@ -109,13 +109,15 @@ bool UpnpDevice::OnActionRequest(UpnpActionRequest* request) {
     return false;
 }
 
+void UpnpDevice::ServeDescription(const std::string& text, int64_t last_modified) {
+    auto& registry = VirtualFileRegistry::Instance();
+    registry.Remove(description_path);
+    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", last_modified,
+                           text.data(), text.size());
+}
+
 int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {
-    auto file = VirtualFileRegistry::Instance().OpenByPath(description_path, UPNP_READ);
-    std::string text;
-    if (file) {
-        char buffer[4096];
-        for (int n; (n = file->Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-    }
+    std::string text = VirtualFileRegistry::Instance().ReadByPath(description_path);
     UniqueXmlDocument doc(text.empty() ? nullptr : ixmlParseBuffer(text.c_str()));
     if (!doc) {
         LogLine(FrameworkLog(), LogLevel::Error) << "ixmlParseBuffer failed: " << description_path;
@@ -146,10 +148,7 @@ int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {
     auto now = std::chrono::duration_cast<std::chrono::seconds>(
                    std::chrono::system_clock::now().time_since_epoch())
                    .count();
-    auto& registry = VirtualFileRegistry::Instance();
-    registry.Remove(description_path);
-    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", now,
-                           serialized.data(), serialized.size());
+    ServeDescription(serialized, now);
     std::ofstream(description_path, std::ios::trunc | std::ios::binary) << serialized;
     std::string location = info.location, address = info.address;
     int port = info.port;

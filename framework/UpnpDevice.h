@@ -41,6 +41,9 @@ public:
     static DeviceInfo ReadInfo(IXML_Element* device);
 
 protected:
+    // Replaces the served "/description.xml" with `text`.
+    void ServeDescription(const std::string& text, int64_t last_modified);
+
     DeviceInfo info;
     std::vector<std::shared_ptr<UpnpService>> services;
     std::vector<std::shared_ptr<UpnpDevice>> devices;

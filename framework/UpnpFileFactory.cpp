@@ -18,14 +18,15 @@ void FillInfo(UpnpFileInfo* info, int64_t length, int64_t last_modified, const s
     UpnpFileInfo_set_ContentType(info, const_cast<char*>(type.c_str()));
 }
 
-int64_t LastWriteSeconds(const fs::path& path, std::error_code& ec) {
+}  // namespace
+
+int64_t FileLastWriteSeconds(const std::string& path) {
+    std::error_code ec;
     auto time = fs::last_write_time(path, ec);
     if (ec) return 0;
     auto system = std::chrono::file_clock::to_sys(time);
     return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
 }
-
-}  // namespace
 
 std::unique_ptr<UpnpFileInterface> UpnpDiscFileFactory::Open(int) {
     auto file = std::make_unique<UpnpDiscFile>(disk_path);
@@ -41,9 +42,7 @@ bool UpnpDiscFileFactory::GetInfo(UpnpFileInfo* info) {
     std::error_code ec;
     auto size = fs::file_size(disk_path, ec);
     if (ec) return false;
-    int64_t modified = LastWriteSeconds(disk_path, ec);
-    if (ec) return false;
-    FillInfo(info, static_cast<int64_t>(size), modified, content_type);
+    FillInfo(info, static_cast<int64_t>(size), FileLastWriteSeconds(disk_path), content_type);
     return true;
 }
 

@@ -7,6 +7,9 @@
 
 #include "UpnpFile.h"
 
+// A file's last write time in seconds since the epoch; 0 when unreadable.
+int64_t FileLastWriteSeconds(const std::string& path);
+
 // Binds one served path to its content.
 class UpnpFileFactory {
 public:

@@ -32,21 +32,6 @@ void ReplaceFirst(std::string& text, const std::string& placeholder, const std::
     *replaced = true;
 }
 
-int64_t LastWriteSeconds(const std::string& path) {
-    std::error_code ec;
-    auto time = fs::last_write_time(path, ec);
-    if (ec) return 0;
-    auto system = std::chrono::file_clock::to_sys(time);
-    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
-}
-
-std::string ReadAll(UpnpFileInterface& file) {
-    std::string text;
-    char buffer[4096];
-    for (int n; (n = file.Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
-    return text;
-}
-
 }  // namespace
 
 UpnpRootDevice::~UpnpRootDevice() {
@@ -118,7 +103,7 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
     description_path = path;
     auto& registry = VirtualFileRegistry::Instance();
     std::string text = xml::Serialize(doc.get());
-    registry.AddMemoryFile(path, "/description.xml", "text/xml", LastWriteSeconds(path),
+    registry.AddMemoryFile(path, "/description.xml", "text/xml", FileLastWriteSeconds(path),
                            text.data(), text.size());
 
     const fs::path directory = fs::path(path).parent_path();
@@ -155,8 +140,7 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
 }
 
 std::string UpnpRootDevice::ServedDescription() {
-    auto file = VirtualFileRegistry::Instance().OpenByPath(description_path, UPNP_READ);
-    return file ? ReadAll(*file) : std::string();
+    return VirtualFileRegistry::Instance().ReadByPath(description_path);
 }
 
 int UpnpRootDevice::RewriteDescription(const std::string& marker, const std::string& text,
@@ -185,16 +169,12 @@ int UpnpRootDevice::RewriteDescription(const std::string& marker, const std::str
         if (element_name == "modelDescription") info.modelDescription = updated;
         if (element_name == "serialNumber") info.serialNumber = updated;
     }
-    std::string serialized = xml::Serialize(doc.get());
-    auto& registry = VirtualFileRegistry::Instance();
     UpnpFileInfo* file_info = UpnpFileInfo_new();
-    int64_t modified = registry.GetInfoByPath(description_path, file_info)
+    int64_t modified = VirtualFileRegistry::Instance().GetInfoByPath(description_path, file_info)
                            ? static_cast<int64_t>(UpnpFileInfo_get_LastModified(file_info))
                            : 0;
     UpnpFileInfo_delete(file_info);
-    registry.Remove(description_path);
-    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", modified,
-                           serialized.data(), serialized.size());
+    ServeDescription(xml::Serialize(doc.get()), modified);
     return 0;
 }
 

@@ -119,6 +119,15 @@ std::unique_ptr<UpnpFileInterface> VirtualFileRegistry::OpenByPath(const std::st
     return file && file->IsOpen() ? std::move(file) : nullptr;
 }
 
+std::string VirtualFileRegistry::ReadByPath(const std::string& disk_path) {
+    auto file = OpenByPath(disk_path, UPNP_READ);
+    std::string text;
+    if (!file) return text;
+    char buffer[4096];
+    for (int n; (n = file->Read(buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    return text;
+}
+
 bool VirtualFileRegistry::GetInfoByPath(const std::string& disk_path, UpnpFileInfo* info) {
     std::lock_guard<std::mutex> guard(mutex_);
     auto factory = FindByDiskPath(disk_path);

@@ -26,6 +26,8 @@ public:
 
     std::unique_ptr<UpnpFileInterface> OpenByPath(const std::string& disk_path, int mode);
     bool GetInfoByPath(const std::string& disk_path, UpnpFileInfo* info);
+    // The whole content served for that disk path; empty when none.
+    std::string ReadByPath(const std::string& disk_path);
 
     // What the web server's callbacks do, by virtual path.
     std::unique_ptr<UpnpFileInterface> Open(const std::string& virtual_path, int mode);
