@@ -2,7 +2,13 @@
 // device inside the network lab, a plain socket client on the other side.
 #include <gtest/gtest.h>
 
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <arpa/inet.h>
+
+#include <chrono>
 #include <fstream>
+#include <thread>
 #include <regex>
 #include <sstream>
 
@@ -211,6 +217,37 @@ TEST_F(DeviceLab, AddressAndMacChangesRewriteTheServedDescription) {
                                           root.get()),
               0);
     EXPECT_EQ(XmlElementText(Get("/description.xml").body, "serialNumber"), serial);
+}
+
+// The interface that holds `address`, or empty.
+std::string InterfaceOf(const std::string& address) {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return {};
+    std::string name;
+    for (ifaddrs* it = list; it; it = it->ifa_next) {
+        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET) continue;
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(it->ifa_addr)->sin_addr, text,
+                  sizeof text);
+        if (address == text) name = it->ifa_name;
+    }
+    freeifaddrs(list);
+    return name;
+}
+
+TEST_F(DeviceLab, KernelAddressChangeReachesTheServedDescription) {
+    const std::string interface = InterfaceOf(host);
+    ASSERT_FALSE(interface.empty());
+    const std::string added = "198.51.100.77";
+    ASSERT_EQ(std::system(("ip addr add " + added + "/24 dev " + interface).c_str()), 0);
+    std::string description;
+    for (int i = 0; i < 100; ++i) {
+        description = XmlElementText(Get("/description.xml").body, "modelDescription");
+        if (description.ends_with(":" + added)) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::system(("ip addr del " + added + "/24 dev " + interface).c_str());
+    EXPECT_TRUE(description.ends_with(":" + added)) << description;
 }
 
 TEST(Runtime, StartsAgainAfterFinishAndOnLoopback) {
