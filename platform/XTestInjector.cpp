@@ -53,10 +53,25 @@ std::unique_ptr<XTestInjector> XTestInjector::Open(std::string* why) {
 
 XTestInjector::XTestInjector(_XDisplay* display) : display_(display) {
     XDisplayKeycodes(display_, &minKeycode_, &maxKeycode_);
+    // Xlib ends the process when the connection breaks, in its default
+    // handler and again in its exit handler; a receiver must outlive the
+    // desktop session it was injecting into. The first handler is
+    // process-wide, but this process uses Xlib for nothing else.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { XSetIOErrorHandler([](Display*) { return 0; }); });
+    XSetIOErrorExitHandler(display_, &XTestInjector::OnConnectionLost, this);
+}
+
+void XTestInjector::OnConnectionLost(_XDisplay*, void* self) {
+    static_cast<XTestInjector*>(self)->lost_ = true;
 }
 
 XTestInjector::~XTestInjector() {
     std::lock_guard lock(mutex_);
+    if (lost_) {
+        XCloseDisplay(display_);
+        return;
+    }
     for (size_t keycode = 0; keycode < keysDown_.size(); ++keycode) {
         if (keysDown_[keycode])
             XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), False, CurrentTime);
@@ -130,7 +145,7 @@ void XTestInjector::Deliver(const InputRecord& record) {
 }
 
 unsigned XTestInjector::Send(const InputRecord* records, unsigned count) {
-    if (records == nullptr || count == 0)
+    if (records == nullptr || count == 0 || lost_)
         return 0;
     std::lock_guard lock(mutex_);
     // Check the whole batch first so a refused batch injects nothing.
@@ -141,7 +156,7 @@ unsigned XTestInjector::Send(const InputRecord* records, unsigned count) {
     for (unsigned i = 0; i < count; ++i)
         Deliver(records[i]);
     XSync(display_, False);
-    return count;
+    return lost_ ? 0 : count;
 }
 
 }  // namespace platform

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <bitset>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,7 @@ private:
     bool Deliverable(const InputRecord& record) const;
     void Deliver(const InputRecord& record);
     void Button(unsigned button, bool press);
+    static void OnConnectionLost(_XDisplay* display, void* self);
 
     mutable std::mutex mutex_;  // Xlib calls on one Display must not overlap
     _XDisplay* display_;
@@ -44,6 +46,8 @@ private:
     // What this client holds down, released on close so nothing stays stuck.
     std::bitset<256> keysDown_;
     std::bitset<4> buttonsDown_;
+    // Set when the X server went away; every later batch is refused.
+    std::atomic<bool> lost_{false};
 };
 
 }  // namespace platform

@@ -171,6 +171,26 @@ TEST(XTestInjector, DisplayWithoutXTestIsRefused) {
     EXPECT_EQ(why, "X display " + server.Display() + " has no XTEST extension");
 }
 
+TEST(XTestInjector, LostServerRefusesBatchesInsteadOfEndingTheProcess) {
+    if (!XvfbServer::Installed())
+        GTEST_SKIP() << "Xvfb is not installed";
+    auto server = std::make_unique<XvfbServer>();
+    ASSERT_TRUE(server->Running()) << server->Error();
+    ScopedEnv display("DISPLAY", server->Display().c_str());
+    std::string why;
+    auto injector = XTestInjector::Open(&why);
+    ASSERT_NE(injector, nullptr) << why;
+    InputRecord key{};
+    key.type = kInputKeyboard;
+    key.ki.wScan = 30;
+    key.ki.dwFlags = kKeyEventScanCode;
+    EXPECT_EQ(injector->Send(&key, 1), 1u);
+    server.reset();
+    EXPECT_EQ(injector->Send(&key, 1), 0u);
+    EXPECT_EQ(injector->Send(&key, 1), 0u);
+    injector.reset();
+}
+
 class XTestOnXvfb : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
