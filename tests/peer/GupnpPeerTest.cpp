@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "LabGuard.h"
-#include "ReceiverProcess.h"
-#include "XvfbServer.h"
+#include "ReceiverOnXvfb.h"
 
 using testing::HasSubstr;
 
@@ -31,19 +29,9 @@ PeerRun ControlPoint(const std::string& arguments) {
     return run;
 }
 
-class GupnpPeer : public testing::Test {
+class GupnpPeer : public ReceiverOnXvfb {
 protected:
-    void SetUp() override {
-        HALVORN_REQUIRE_LAB();
-        xvfb = std::make_unique<XvfbServer>();
-        ASSERT_TRUE(xvfb->Running()) << xvfb->Error();
-        receiver = std::make_unique<ReceiverProcess>(
-            RECEIVER_STAGE, std::vector<std::string>{"--max-x", "65536", "--max-y", "65536"},
-            std::vector<std::pair<std::string, std::string>>{{"DISPLAY", xvfb->Display()}});
-        ASSERT_TRUE(receiver->WaitUntilServing()) << receiver->Output();
-    }
-    std::unique_ptr<XvfbServer> xvfb;
-    std::unique_ptr<ReceiverProcess> receiver;
+    GupnpPeer() : ReceiverOnXvfb(RECEIVER_STAGE) {}
 };
 
 }  // namespace

@@ -7,9 +7,7 @@
 #include <memory>
 
 #include "HttpClient.h"
-#include "LabGuard.h"
-#include "ReceiverProcess.h"
-#include "XvfbServer.h"
+#include "ReceiverOnXvfb.h"
 
 namespace {
 
@@ -18,21 +16,9 @@ const std::string kMouse = "urn:tundric-com:service:TvMouseInput:1";
 const std::string kKeyboard = "urn:tundric-com:service:TvKeyboardInput:1";
 const std::string kControl = "urn:tundric-com:service:tvcontrol:1";
 
-class ReceiverLab : public testing::Test {
+class ReceiverLab : public ReceiverOnXvfb {
 protected:
-    void SetUp() override {
-        HALVORN_REQUIRE_LAB();
-        xvfb = std::make_unique<XvfbServer>();
-        ASSERT_TRUE(xvfb->Running()) << xvfb->Error();
-        receiver = std::make_unique<ReceiverProcess>(
-            kStage, std::vector<std::string>{"--max-x", "65536", "--max-y", "65536"},
-            std::vector<std::pair<std::string, std::string>>{{"DISPLAY", xvfb->Display()}});
-        ASSERT_TRUE(receiver->WaitUntilServing()) << receiver->Output();
-    }
-    void TearDown() override {
-        receiver.reset();
-        xvfb.reset();
-    }
+    ReceiverLab() : ReceiverOnXvfb(kStage) {}
 
     HttpResponse Call(const std::string& service, const std::string& action,
                       const std::vector<std::pair<std::string, std::string>>& arguments = {}) {
@@ -42,8 +28,6 @@ protected:
                         arguments);
     }
 
-    std::unique_ptr<XvfbServer> xvfb;
-    std::unique_ptr<ReceiverProcess> receiver;
 };
 
 }  // namespace
