@@ -12,6 +12,8 @@ namespace platform {
 namespace {
 
 constexpr int kKeycodeOffset = 8;  // X keycode = Linux key code + 8
+// Keysyms of evdev key codes that X keycodes cannot reach (X11/XF86keysym.h).
+constexpr unsigned long kEvdevKeysymBase = 0x10081000;
 
 // Maps 0..65535 onto 0..size-1, rounded to the nearest pixel.
 int ScaleAbsolute(int32_t value, unsigned size) {
@@ -80,6 +82,11 @@ XTestInjector::~XTestInjector() {
         if (buttonsDown_[button])
             XTestFakeButtonEvent(display_, button, False, CurrentTime);
     }
+    // Give borrowed keycodes back to the session's keymap.
+    for (const auto& [code, keycode] : borrowed_) {
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(display_, static_cast<int>(keycode), 1, &none, 1);
+    }
     XSync(display_, False);
     XCloseDisplay(display_);
 }
@@ -89,15 +96,46 @@ std::string XTestInjector::DisplayName() const {
     return DisplayString(display_);
 }
 
-bool XTestInjector::Deliverable(const InputRecord& record) const {
+unsigned XTestInjector::Keycode(uint16_t code) {
+    const int direct = code + kKeycodeOffset;
+    if (direct >= minKeycode_ && direct <= maxKeycode_)
+        return static_cast<unsigned>(direct);
+    if (auto it = borrowed_.find(code); it != borrowed_.end())
+        return it->second;
+    // Borrow the highest keycode that has no symbols and is not lent yet.
+    int per_keycode = 0;
+    const int count = maxKeycode_ - minKeycode_ + 1;
+    KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(minKeycode_), count,
+                                      &per_keycode);
+    if (map == nullptr)
+        return 0;
+    unsigned spare = 0;
+    for (int keycode = maxKeycode_; keycode >= minKeycode_ && spare == 0; --keycode) {
+        const KeySym* syms = map + (keycode - minKeycode_) * per_keycode;
+        const bool empty = std::all_of(syms, syms + per_keycode,
+                                       [](KeySym sym) { return sym == NoSymbol; });
+        const bool lent = std::any_of(borrowed_.begin(), borrowed_.end(),
+                                      [&](const auto& entry) { return entry.second == unsigned(keycode); });
+        if (empty && !lent)
+            spare = static_cast<unsigned>(keycode);
+    }
+    XFree(map);
+    if (spare == 0)
+        return 0;
+    KeySym sym = kEvdevKeysymBase + code;
+    XChangeKeyboardMapping(display_, static_cast<int>(spare), 1, &sym, 1);
+    XSync(display_, False);
+    borrowed_[code] = spare;
+    return spare;
+}
+
+bool XTestInjector::Deliverable(const InputRecord& record) {
     if (!IsSupportedRecord(record))
         return false;
-    if (record.type == kInputKeyboard) {
-        // An out-of-range keycode would draw a BadValue error, which Xlib's
-        // default handler turns into exit().
-        const int keycode = record.ki.wScan + kKeycodeOffset;
-        return keycode >= minKeycode_ && keycode <= maxKeycode_;
-    }
+    // A keycode outside the server's range would draw a BadValue error,
+    // which Xlib's default handler turns into exit().
+    if (record.type == kInputKeyboard)
+        return Keycode(record.ki.wScan) != 0;
     return true;
 }
 
@@ -108,7 +146,7 @@ void XTestInjector::Button(unsigned button, bool press) {
 
 void XTestInjector::Deliver(const InputRecord& record) {
     if (record.type == kInputKeyboard) {
-        const unsigned keycode = record.ki.wScan + kKeycodeOffset;
+        const unsigned keycode = Keycode(record.ki.wScan);
         const bool press = (record.ki.dwFlags & kKeyEventKeyUp) == 0;
         XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
         keysDown_[keycode] = press;

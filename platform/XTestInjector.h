@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <bitset>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,8 +15,10 @@ struct _XDisplay;
 namespace platform {
 
 // Injects input into an X server through the XTEST extension. Key records use
-// X keycode = wScan + 8 (the evdev keymap convention); codes the server cannot
-// represent (above 247 with the usual 8..255 keycode range) are refused.
+// X keycode = wScan + 8 (the evdev keymap convention). Codes beyond the
+// server's keycode range (the remote-control keys above 247) borrow an unused
+// keycode, mapped to the evdev keysym of that code for as long as this
+// injector lives; when no keycode is free they are refused.
 class XTestInjector : public InputInjector {
 public:
     // Connects to $DISPLAY. Null when it is unset, unreachable or lacks XTEST;
@@ -34,7 +37,9 @@ public:
 
 private:
     explicit XTestInjector(_XDisplay* display);
-    bool Deliverable(const InputRecord& record) const;
+    bool Deliverable(const InputRecord& record);
+    // The X keycode that carries a Linux key code; 0 when none can.
+    unsigned Keycode(uint16_t code);
     void Deliver(const InputRecord& record);
     void Button(unsigned button, bool press);
     static void OnConnectionLost(_XDisplay* display, void* self);
@@ -46,6 +51,8 @@ private:
     // What this client holds down, released on close so nothing stays stuck.
     std::bitset<256> keysDown_;
     std::bitset<4> buttonsDown_;
+    // Borrowed keycodes by Linux key code, given back on close.
+    std::map<uint16_t, unsigned> borrowed_;
     // Set when the X server went away; every later batch is refused.
     std::atomic<bool> lost_{false};
 };

@@ -309,15 +309,32 @@ TEST_F(XTestOnXvfb, RefusedBatchInjectsNothing) {
     EXPECT_EQ(Send({Key(kKeyA), unknown}), 0u);
     EXPECT_FALSE(KeyIsDown(kXKeycodeA));
 
-    // Linux key codes above 247 have no X keycode.
-    EXPECT_EQ(Send({Key(kKeyA), Key(398)}), 0u);
-    EXPECT_FALSE(KeyIsDown(kXKeycodeA));
-
     ASSERT_EQ(Send({MoveTo(0, 0)}), 1u);
     EXPECT_EQ(Send({MoveTo(32767, 32767), Mouse(0x0800)}), 0u);
     EXPECT_EQ(Pointer(), std::make_pair(0, 0));
 
     EXPECT_EQ(injector_->Send(nullptr, 1), 0u);
+}
+
+TEST_F(XTestOnXvfb, KeysBeyondTheKeycodeRangeBorrowAFreeKeycode) {
+    // SI_KEY_RED (398) and SI_KEY_FN_F5 (470) have no keycode of their own.
+    const unsigned long red = 0x10081000 + 398, fn_f5 = 0x10081000 + 470;
+    ASSERT_EQ(server_->KeycodeOf(red), 0u);
+    ASSERT_EQ(Send({Key(398)}), 1u);
+    const unsigned red_keycode = server_->KeycodeOf(red);
+    ASSERT_NE(red_keycode, 0u);
+    EXPECT_TRUE(KeyIsDown(red_keycode));
+    ASSERT_EQ(Send({Key(470), Key(398, true)}), 2u);
+    EXPECT_FALSE(KeyIsDown(red_keycode));
+    const unsigned f5_keycode = server_->KeycodeOf(fn_f5);
+    EXPECT_NE(f5_keycode, 0u);
+    EXPECT_NE(f5_keycode, red_keycode);
+    EXPECT_TRUE(KeyIsDown(f5_keycode));
+    // Closing releases the key and gives the keycodes back.
+    injector_.reset();
+    EXPECT_FALSE(KeyIsDown(f5_keycode));
+    EXPECT_EQ(server_->KeycodeOf(red), 0u);
+    EXPECT_EQ(server_->KeycodeOf(fn_f5), 0u);
 }
 
 TEST_F(XTestOnXvfb, ClosingReleasesWhatItHeld) {

@@ -42,6 +42,14 @@ TEST_F(ReceiverLab, KeyPressAndReleaseReachTheXServer) {
     ASSERT_TRUE(xvfb->KeyDown(keycode_a, &down));
     EXPECT_FALSE(down);
 
+    // A remote-control key beyond X's keycode range arrives as its keysym.
+    ASSERT_EQ(Call(kKeyboard, "KeyPress", {{"Key", "SI_KEY_RED"}}).status, 200);
+    const unsigned red = xvfb->KeycodeOf(0x10081000 + 398);
+    ASSERT_NE(red, 0u);
+    ASSERT_TRUE(xvfb->KeyDown(red, &down));
+    EXPECT_TRUE(down);
+    ASSERT_EQ(Call(kKeyboard, "KeyRelease", {{"Key", "SI_KEY_RED"}}).status, 200);
+
     HttpResponse unknown = Call(kKeyboard, "KeyPress", {{"Key", "KEY_LEFT"}});
     EXPECT_EQ(unknown.status, 500);
     EXPECT_EQ(XmlElementText(unknown.body, "errorCode"), "-1");

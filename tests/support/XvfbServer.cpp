@@ -237,3 +237,12 @@ bool XvfbServer::KeyDown(unsigned keycode, bool* down) const {
     *down = (static_cast<unsigned char>(keys[keycode / 8]) >> (keycode % 8)) & 1;
     return true;
 }
+
+unsigned XvfbServer::KeycodeOf(unsigned long keysym) const {
+    ::Display* display = XOpenDisplay(Display().c_str());
+    if (display == nullptr)
+        return 0;
+    const unsigned keycode = XKeysymToKeycode(display, keysym);
+    XCloseDisplay(display);
+    return keycode;
+}

@@ -33,6 +33,9 @@ public:
     bool PointerPosition(int* x, int* y) const;
     bool ButtonDown(unsigned button, bool* down) const;  // 1 left, 2 middle, 3 right
     bool KeyDown(unsigned keycode, bool* down) const;
+    // The keycode the server maps to `keysym` now (asked over a fresh
+    // connection, whose keymap is current); 0 when none.
+    unsigned KeycodeOf(unsigned long keysym) const;
 
 private:
     bool Start(int number, const std::string& binary, const std::vector<std::string>& extraArgs);
