@@ -3,4 +3,4 @@
 
 halvorn_test(test_input_injection LABEL unit
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/input/InputInjectionTest.cpp
-  LIBS halvorn_platform PkgConfig::EVDEV X11::X11)
+  LIBS halvorn_platform PkgConfig::EVDEV)

@@ -16,6 +16,7 @@
 #include "HttpClient.h"
 #include "LabGuard.h"
 #include "Logger.h"
+#include "UpnpExtensions.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
 
@@ -217,6 +218,26 @@ TEST_F(DeviceLab, AddressAndMacChangesRewriteTheServedDescription) {
                                           root.get()),
               0);
     EXPECT_EQ(XmlElementText(Get("/description.xml").body, "serialNumber"), serial);
+}
+
+int IgnoreClientEvents(Upnp_EventType, const void*, void*) { return 0; }
+
+TEST_F(DeviceLab, ControlPointSideReceivesResponsesBeyondLibupnpsDefaultLimit) {
+    // libupnp refuses bodies over 16,000 bytes unless the runtime raised it.
+    UpnpClient_Handle client = -1;
+    ASSERT_EQ(UpnpRegisterClient(IgnoreClientEvents, nullptr, &client), UPNP_E_SUCCESS);
+    auto root = UpnpUtility::Instance().RootDevice();
+    const ServiceInfo& service = root->Services()[0]->Info();
+    EchoAction remote(service);
+    const std::string text(100000, 'x');
+    auto request = remote.BuildRequest({{"Text", text}, {"Number", 1}});
+    IXML_Document* response = nullptr;
+    int rc = UpnpSendAction(client, service.controlURL.c_str(), service.serviceType.c_str(),
+                            root->Info().UDN.c_str(), request.get(), &response, 1);
+    UniqueXmlDocument owned(response);
+    UpnpUnRegisterClient(client);
+    ASSERT_EQ(rc, UPNP_E_SUCCESS);
+    EXPECT_EQ(xml::FirstText(xml::AsNode(response), "Result").size(), text.size());
 }
 
 // The interface that holds `address`, or empty.
