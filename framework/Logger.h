@@ -52,5 +52,8 @@ private:
     std::ostringstream stream_;
 };
 
-// The framework's own log.
-inline Logger& FrameworkLog() { return Logger::Instance("UPNPUtility"); }
+// The framework's own log. Loggers live until exit, so the lookup is done once.
+inline Logger& FrameworkLog() {
+    static Logger& log = Logger::Instance("UPNPUtility");
+    return log;
+}

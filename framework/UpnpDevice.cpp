@@ -19,22 +19,27 @@ std::string Resolve(const std::string& base, const std::string& relative) {
     return result;
 }
 
+// The identity elements of a device and the fields they fill.
+const std::pair<const char*, std::string DeviceInfo::*> kIdentityFields[] = {
+    {"deviceType", &DeviceInfo::deviceType},
+    {"friendlyName", &DeviceInfo::friendlyName},
+    {"manufacturer", &DeviceInfo::manufacturer},
+    {"manufacturerURL", &DeviceInfo::manufacturerURL},
+    {"modelDescription", &DeviceInfo::modelDescription},
+    {"modelName", &DeviceInfo::modelName},
+    {"modelNumber", &DeviceInfo::modelNumber},
+    {"modelURL", &DeviceInfo::modelURL},
+    {"serialNumber", &DeviceInfo::serialNumber},
+    {"UDN", &DeviceInfo::UDN},
+    {"UPC", &DeviceInfo::UPC},
+};
+
 }  // namespace
 
 DeviceInfo UpnpDevice::ReadInfo(IXML_Element* device) {
-    IXML_Node* node = xml::AsNode(device);
     DeviceInfo info;
-    info.deviceType = xml::FirstText(node, "deviceType");
-    info.friendlyName = xml::FirstText(node, "friendlyName");
-    info.manufacturer = xml::FirstText(node, "manufacturer");
-    info.manufacturerURL = xml::FirstText(node, "manufacturerURL");
-    info.modelDescription = xml::FirstText(node, "modelDescription");
-    info.modelName = xml::FirstText(node, "modelName");
-    info.modelNumber = xml::FirstText(node, "modelNumber");
-    info.modelURL = xml::FirstText(node, "modelURL");
-    info.serialNumber = xml::FirstText(node, "serialNumber");
-    info.UDN = xml::FirstText(node, "UDN");
-    info.UPC = xml::FirstText(node, "UPC");
+    for (const auto& [tag, field] : kIdentityFields)
+        info.*field = xml::FirstText(xml::AsNode(device), tag);
     return info;
 }
 
@@ -132,17 +137,9 @@ int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {
         }
     }
     if (!mine) return 0;
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"deviceType", &new_info.deviceType},     {"friendlyName", &new_info.friendlyName},
-        {"manufacturer", &new_info.manufacturer}, {"manufacturerURL", &new_info.manufacturerURL},
-        {"modelDescription", &new_info.modelDescription},
-        {"modelName", &new_info.modelName},       {"modelNumber", &new_info.modelNumber},
-        {"modelURL", &new_info.modelURL},         {"serialNumber", &new_info.serialNumber},
-        {"UDN", &new_info.UDN},                   {"UPC", &new_info.UPC},
-    };
-    for (const auto& [tag, value] : fields) {
+    for (const auto& [tag, field] : kIdentityFields) {
         for (IXML_Element* element : xml::ChildElements(xml::AsNode(mine), tag))
-            xml::SetText(doc.get(), element, *value);
+            xml::SetText(doc.get(), element, new_info.*field);
     }
     std::string serialized = xml::Serialize(doc.get());
     auto now = std::chrono::duration_cast<std::chrono::seconds>(

@@ -2,4 +2,7 @@
 #include "Logger.h"
 
 // The receiver's own log, apart from the framework's.
-inline Logger& TvCommonLog() { return Logger::Instance("TvCommon"); }
+inline Logger& TvCommonLog() {
+    static Logger& log = Logger::Instance("TvCommon");
+    return log;
+}
