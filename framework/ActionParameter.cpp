@@ -1,6 +1,7 @@
 #include "ActionParameter.h"
 
 #include <boost/lexical_cast.hpp>
+#include <charconv>
 #include <cmath>
 #include <iostream>
 
@@ -33,6 +34,17 @@ bool ConvertParameter(const std::string& text, float& out) {
     if (!LexicalConvert(text, value) || !std::isfinite(value)) return false;
     out = value;
     return true;
+}
+
+std::string ParameterText(const std::string& value) { return value; }
+std::string ParameterText(int32_t value) { return std::to_string(value); }
+std::string ParameterText(uint16_t value) { return std::to_string(value); }
+std::string ParameterText(uint32_t value) { return std::to_string(value); }
+std::string ParameterText(float value) {
+    // The shortest text that reads back to the same value.
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 void ReportParameterError(const std::string& name, const std::string& text) {

@@ -19,6 +19,8 @@ public:
         value = text;
         return true;
     }
+    // The value to send: a binding's current member, otherwise `value`.
+    virtual std::string Text() const { return value; }
 
     std::string name;
     std::string value;
@@ -33,6 +35,7 @@ public:
         : ActionParameter(std::move(name)), member_(member) {}
 
     bool SetValue(const std::string& text) override;
+    std::string Text() const override;
 
 private:
     T* member_;
@@ -44,6 +47,13 @@ bool ConvertParameter(const std::string& text, int32_t& out);
 bool ConvertParameter(const std::string& text, uint16_t& out);
 bool ConvertParameter(const std::string& text, uint32_t& out);
 bool ConvertParameter(const std::string& text, float& out);
+
+// A value as it is written into a SOAP body.
+std::string ParameterText(const std::string& value);
+std::string ParameterText(int32_t value);
+std::string ParameterText(uint16_t value);
+std::string ParameterText(uint32_t value);
+std::string ParameterText(float value);
 
 void ReportParameterError(const std::string& name, const std::string& text);
 
@@ -57,4 +67,9 @@ bool ActionParameterImpl<T>::SetValue(const std::string& text) {
     *member_ = converted;
     value = text;
     return true;
+}
+
+template <class T>
+std::string ActionParameterImpl<T>::Text() const {
+    return ParameterText(*member_);
 }

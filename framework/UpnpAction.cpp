@@ -35,7 +35,7 @@ bool BindArguments(IXML_Element* element,
                    std::string* failed_name, std::string* failed_value) {
     for (IXML_Element* argument : xml::ChildElements(xml::AsNode(element))) {
         std::string name = xml::LocalName(xml::AsNode(argument));
-        std::string text = xml::Text(argument);
+        std::string text = xml::AllText(argument);
         bool bound = false;
         for (const auto& binding : bindings) {
             if (binding->name == name) {
@@ -122,6 +122,31 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     return true;
 }
 
+XmlDocumentPtr UpnpAction::CreateRequest() {
+    std::vector<ActionParameter> arguments;
+    arguments.reserve(inputs.size());
+    for (const auto& input : inputs) arguments.emplace_back(input->name, input->Text());
+    return BuildRequest(arguments);
+}
+
+bool UpnpAction::SetInput(const std::string& argument, const std::string& text) {
+    for (const auto& input : inputs)
+        if (input->name == argument) return input->SetValue(text);
+    return false;
+}
+
+std::string UpnpAction::ResponseValue(const std::string& argument) const {
+    for (const auto& [arg_name, value] : response_arguments)
+        if (arg_name == argument) return value;
+    return {};
+}
+
+bool UpnpAction::HasResponseValue(const std::string& argument) const {
+    for (const auto& entry : response_arguments)
+        if (entry.first == argument) return true;
+    return false;
+}
+
 XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& arguments) {
     IXML_Document* doc = UpnpMakeAction(name.c_str(), service.serviceType.c_str(), 0, nullptr);
     if (!doc) return {};
@@ -138,6 +163,7 @@ XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& argu
 }
 
 bool UpnpAction::BindResponse(XmlDocumentPtr response) {
+    response_arguments.clear();
     if (response) {
         // The response body's first element holds the out-arguments.
         auto body = xml::ElementsByTag(response.get(), "Body");
@@ -146,12 +172,14 @@ bool UpnpAction::BindResponse(XmlDocumentPtr response) {
         if (!first.empty()) {
             for (IXML_Element* argument : xml::ChildElements(xml::AsNode(first.front()))) {
                 std::string arg_name = xml::LocalName(xml::AsNode(argument));
+                std::string text = xml::AllText(argument);
                 for (const auto& binding : outputs) {
                     if (binding->name == arg_name) {
-                        binding->SetValue(xml::Text(argument));
+                        binding->SetValue(text);
                         break;
                     }
                 }
+                response_arguments.emplace_back(std::move(arg_name), std::move(text));
             }
         }
     }

@@ -25,7 +25,9 @@ public:
     // `address` is the requesting control point's IPv4 address as text.
     virtual int ProcessRequest(const std::string& address, ActionResults& results) = 0;
     virtual int OnResponse() { return 0; }
-    virtual XmlDocumentPtr CreateRequest() { return BuildRequest({}); }
+    // The declared in-arguments, in declaration order, with their current
+    // values. An action overrides it only to send something else.
+    virtual XmlDocumentPtr CreateRequest();
 
     bool Handle(UpnpActionRequest* request);
     XmlDocumentPtr BuildRequest(const std::vector<ActionParameter>& arguments);
@@ -33,6 +35,19 @@ public:
 
     const std::string& Name() const { return name; }
     const ServiceInfo& Service() const { return service; }
+
+    // Every out-argument of the last bound response, in document order,
+    // whether or not a binding took it.
+    const std::vector<std::pair<std::string, std::string>>& ResponseArguments() const {
+        return response_arguments;
+    }
+    // The text of one of them; empty when the response did not carry it.
+    std::string ResponseValue(const std::string& argument) const;
+    bool HasResponseValue(const std::string& argument) const;
+
+    // Control-point side: sets the in-argument of that name from text, as a
+    // request would. False when there is no such binding or it does not convert.
+    bool SetInput(const std::string& argument, const std::string& text);
 
 protected:
     template <class T>
@@ -48,6 +63,7 @@ protected:
     std::string name;
     std::vector<std::unique_ptr<ActionParameter>> inputs;
     std::vector<std::unique_ptr<ActionParameter>> outputs;
+    std::vector<std::pair<std::string, std::string>> response_arguments;
 };
 
 // The control point's address in an action request, as dotted text.

@@ -5,19 +5,11 @@
 #include <fstream>
 
 #include "Logger.h"
+#include "ServiceList.h"
 #include "UpnpUtility.h"
 #include "VirtualFileRegistry.h"
 
 namespace {
-
-std::string Resolve(const std::string& base, const std::string& relative) {
-    char* absolute = nullptr;
-    if (UpnpResolveURL2(base.c_str(), relative.c_str(), &absolute) != UPNP_E_SUCCESS || !absolute)
-        return {};
-    std::string result = absolute;
-    std::free(absolute);
-    return result;
-}
 
 // The identity elements of a device and the fields they fill.
 const std::pair<const char*, std::string DeviceInfo::*> kIdentityFields[] = {
@@ -51,29 +43,13 @@ void UpnpDevice::Build(IXML_Element* device, const std::shared_ptr<UpnpServiceFa
         // The SCPDs are fetched from our own web server, which listens only on
         // the address it was started on.
         const std::string base = "http://" + address + ":" + std::to_string(port);
-        for (IXML_Element* list : xml::ChildElements(xml::AsNode(device), "serviceList")) {
-            for (IXML_Element* entry : xml::ChildElements(xml::AsNode(list), "service")) {
-                IXML_Node* node = xml::AsNode(entry);
-                ServiceInfo service;
-                service.serviceType = xml::FirstText(node, "serviceType");
-                service.serviceId = xml::FirstText(node, "serviceId");
-                service.controlURL = xml::FirstText(node, "controlURL");
-                service.eventSubURL = xml::FirstText(node, "eventSubURL");
-                service.SCPDURL = xml::FirstText(node, "SCPDURL");
-                if (service.serviceType.empty() || service.serviceId.empty() ||
-                    service.controlURL.empty() || service.eventSubURL.empty() ||
-                    service.SCPDURL.empty())
-                    continue;
-                service.controlURL = Resolve(base, service.controlURL);
-                service.eventSubURL = Resolve(base, service.eventSubURL);
-                service.SCPDURL = Resolve(base, service.SCPDURL);
-                if (auto created = factory->CreateService(read, service)) {
-                    created->LoadActions();
-                    services.push_back(std::move(created));
-                } else {
-                    LogLine(FrameworkLog(), LogLevel::Warning)
-                        << "Create Service failed: " << service.serviceType;
-                }
+        for (const ServiceInfo& service : ReadServiceList(device, base)) {
+            if (auto created = factory->CreateService(read, service)) {
+                created->LoadActions();
+                services.push_back(std::move(created));
+            } else {
+                LogLine(FrameworkLog(), LogLevel::Warning)
+                    << "Create Service failed: " << service.serviceType;
             }
         }
     }
@@ -85,6 +61,7 @@ void UpnpDevice::Build(IXML_Element* device, const std::shared_ptr<UpnpServiceFa
     for (IXML_Element* list : xml::ChildElements(xml::AsNode(device), "deviceList")) {
         for (IXML_Element* child : xml::ChildElements(xml::AsNode(list), "device")) {
             auto embedded = std::make_shared<UpnpDevice>(description_path);
+            embedded->file_owner = file_owner;
             embedded->Build(child, factory);
             devices.push_back(std::move(embedded));
         }
@@ -115,10 +92,9 @@ bool UpnpDevice::OnActionRequest(UpnpActionRequest* request) {
 }
 
 void UpnpDevice::ServeDescription(const std::string& text, int64_t last_modified) {
-    auto& registry = VirtualFileRegistry::Instance();
-    registry.Remove(description_path);
-    registry.AddMemoryFile(description_path, "/description.xml", "text/xml", last_modified,
-                           text.data(), text.size());
+    VirtualFileRegistry::Instance().AddMemoryFile(description_path, "/description.xml",
+                                                  "text/xml", last_modified, text.data(),
+                                                  text.size(), file_owner);
 }
 
 int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {

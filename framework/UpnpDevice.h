@@ -49,4 +49,6 @@ protected:
     std::vector<std::shared_ptr<UpnpDevice>> devices;
     std::vector<std::shared_ptr<ActionFilter>> filters;
     std::string description_path;
+    // Tags the files this device's tree registers; the root sets it.
+    const void* file_owner = nullptr;
 };

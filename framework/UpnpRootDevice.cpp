@@ -36,6 +36,7 @@ void ReplaceFirst(std::string& text, const std::string& placeholder, const std::
 
 UpnpRootDevice::~UpnpRootDevice() {
     if (registered) UpnpUnRegisterRootDevice(handle);
+    VirtualFileRegistry::Instance().RemoveOwnedBy(this);
     factory.reset();
 }
 
@@ -88,11 +89,9 @@ int UpnpRootDevice::PrepareDescription(IXML_Document* doc, const std::string& ad
 }
 
 int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
-    const bool receiver = UpnpUtility::Profile().receiver;
     UniqueXmlDocument doc(ixmlLoadDocument(path.c_str()));
     if (!doc) {
-        LogLine(FrameworkLog(), LogLevel::Error)
-            << (receiver ? "Cant't parse the xml: " : "ixmlLoadDocument failed: ") << path;
+        LogLine(FrameworkLog(), LogLevel::Error) << settings.load_failure << path;
         return kInvalidDescription;
     }
     if (int rc = PrepareDescription(doc.get(), address); rc != 0) return rc;
@@ -101,10 +100,11 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
     UpnpAddVirtualDir("/", nullptr, nullptr);
 
     description_path = path;
+    file_owner = this;
     auto& registry = VirtualFileRegistry::Instance();
     std::string text = xml::Serialize(doc.get());
     registry.AddMemoryFile(path, "/description.xml", "text/xml", FileLastWriteSeconds(path),
-                           text.data(), text.size());
+                           text.data(), text.size(), this);
 
     const fs::path directory = fs::path(path).parent_path();
     for (IXML_Element* element : xml::ElementsByTag(doc.get(), "SCPDURL")) {
@@ -117,7 +117,7 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
                 << "The xml doesn't exists.: " << disk.string();
             return kInvalidDescription;
         }
-        registry.AddDiscFile(disk.string(), "/" + disk.filename().string(), "text/xml");
+        registry.AddDiscFile(disk.string(), "/" + disk.filename().string(), "text/xml", this);
     }
 
     auto devices = xml::ElementsByTag(doc.get(), "device");
@@ -125,7 +125,7 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
 
     text = xml::Serialize(doc.get());
     int rc = UpnpRegisterRootDevice2(UPNPREG_BUF_DESC, text.c_str(), text.size(), 1,
-                                     &UpnpUtility::DeviceCallback, this, &handle);
+                                     &UpnpUtility::DeviceCallback, owner, &handle);
     if (rc != UPNP_E_SUCCESS) {
         LogLine(FrameworkLog(), LogLevel::Error) << "UpnpRegisterRootDevice failed!";
         return rc;
@@ -145,13 +145,10 @@ std::string UpnpRootDevice::ServedDescription() {
 
 int UpnpRootDevice::RewriteDescription(const std::string& marker, const std::string& text,
                                        const std::string& element_name) {
-    const bool receiver = UpnpUtility::Profile().receiver;
     std::string served = ServedDescription();
     UniqueXmlDocument doc(served.empty() ? nullptr : ixmlParseBuffer(served.c_str()));
     if (!doc) {
-        LogLine(FrameworkLog(), LogLevel::Error)
-            << (receiver ? "Cant't parse the xml: " : "ixmlParseBuffer failed: ")
-            << description_path;
+        LogLine(FrameworkLog(), LogLevel::Error) << settings.parse_failure << description_path;
         return 1;
     }
     auto elements = xml::ElementsByTag(doc.get(), element_name);
@@ -179,14 +176,11 @@ int UpnpRootDevice::RewriteDescription(const std::string& marker, const std::str
 }
 
 int UpnpRootDevice::OnIPChanged(const UpnpAddressChangedEvent* event) {
-    const bool receiver = UpnpUtility::Profile().receiver;
     if (!event || !event->address) {
-        LogLine(FrameworkLog(), LogLevel::Error)
-            << (receiver ? "OnIPChanged: invalid ip" : "OnIPChanged: invalid address");
+        LogLine(FrameworkLog(), LogLevel::Error) << settings.invalid_address;
         return -1;
     }
-    // The receiver's event carries the address alone: the port stays.
-    const int port = receiver ? info.port : event->port;
+    const int port = settings.address_event_has_port ? event->port : info.port;
     std::string path = info.location;
     auto scheme = path.find("://");
     auto slash = path.find('/', scheme == std::string::npos ? 0 : scheme + 3);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "RootDeviceSettings.h"
 #include "UpnpDevice.h"
 
 class UpnpUtility;
@@ -18,8 +19,9 @@ struct UpnpAddressChangedEvent {
 // served over HTTP, registered with libupnp and advertised.
 class UpnpRootDevice : public UpnpDevice {
 public:
-    UpnpRootDevice(UpnpUtility* owner, std::shared_ptr<UpnpServiceFactory> factory)
-        : owner(owner), factory(std::move(factory)) {}
+    UpnpRootDevice(UpnpUtility* owner, std::shared_ptr<UpnpServiceFactory> factory,
+                   RootDeviceSettings settings = {})
+        : owner(owner), factory(std::move(factory)), settings(std::move(settings)) {}
     ~UpnpRootDevice() override;
 
     int Start(const std::string& path, const std::string& address);
@@ -35,6 +37,7 @@ public:
                            const std::string& element);
 
     UpnpUtility* Owner() const { return owner; }
+    const RootDeviceSettings& Settings() const { return settings; }
     UpnpDevice_Handle Handle() const { return handle; }
 
     // The description as served at "/description.xml".
@@ -47,6 +50,7 @@ private:
 
     UpnpUtility* owner;
     std::shared_ptr<UpnpServiceFactory> factory;
+    RootDeviceSettings settings;
     UpnpDevice_Handle handle = -1;
     bool registered = false;
 };

@@ -2,6 +2,12 @@
 
 #include "Logger.h"
 
+std::shared_ptr<UpnpAction> UpnpService::CreateAction(const std::string& name) {
+    for (const auto& [offered, make] : action_table)
+        if (offered == name) return make();
+    return nullptr;
+}
+
 bool UpnpService::LoadActions() {
     IXML_Document* raw = nullptr;
     if (UpnpDownloadXmlDoc(service.SCPDURL.c_str(), &raw) != UPNP_E_SUCCESS || !raw) return false;

@@ -1,8 +1,10 @@
 #pragma once
 #include <upnp.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ServiceInfo.h"
@@ -18,8 +20,9 @@ public:
 
     // Downloads the SCPD from SCPDURL and creates one action per listed name.
     virtual bool LoadActions();
-    // An empty pointer for a name this service does not implement.
-    virtual std::shared_ptr<UpnpAction> CreateAction(const std::string& name) = 0;
+    // An empty pointer for a name this service does not implement. By
+    // default the names offered with Offer, compared exactly.
+    virtual std::shared_ptr<UpnpAction> CreateAction(const std::string& name);
 
     // Creates the actions an already parsed SCPD lists.
     bool LoadActionsFrom(IXML_Document* scpd);
@@ -30,6 +33,18 @@ public:
     const std::vector<std::shared_ptr<UpnpAction>>& Actions() const { return actions; }
 
 protected:
+    // Makes CreateAction answer `name` with a new A(service, args...).
+    template <class A, class... Args>
+    void Offer(std::string name, Args... args) {
+        action_table.emplace_back(std::move(name), [this, args...] {
+            return std::static_pointer_cast<UpnpAction>(std::make_shared<A>(service, args...));
+        });
+    }
+
     ServiceInfo service;
     std::vector<std::shared_ptr<UpnpAction>> actions;
+
+private:
+    std::vector<std::pair<std::string, std::function<std::shared_ptr<UpnpAction>()>>>
+        action_table;
 };

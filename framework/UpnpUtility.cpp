@@ -17,11 +17,6 @@ std::unique_ptr<UpnpUtility>& Slot() {
     return instance;
 }
 
-FrameworkProfile& ProfileSlot() {
-    static FrameworkProfile profile{"12.35", false};
-    return profile;
-}
-
 }  // namespace
 
 UpnpUtility::UpnpUtility() = default;
@@ -40,9 +35,6 @@ UpnpUtility& UpnpUtility::Instance() {
 }
 
 void UpnpUtility::Destroy() { Slot().reset(); }
-
-void UpnpUtility::SetProfile(FrameworkProfile profile) { ProfileSlot() = std::move(profile); }
-const FrameworkProfile& UpnpUtility::Profile() { return ProfileSlot(); }
 
 std::string UpnpUtility::ServerAddress() {
     const char* address = UpnpGetServerIpAddress();
@@ -107,17 +99,20 @@ void UpnpUtility::Finish() {
     int rc = UpnpFinish();
     if (rc != UPNP_E_SUCCESS) LogLine(FrameworkLog(), LogLevel::Error) << "UpnpFinish failed: " << rc;
     std::lock_guard<std::recursive_mutex> guard(lock);
+    // The device takes its own files with it; shared media stays registered,
+    // since the share tree outlives the runtime.
     root_device.reset();
     filters.clear();
-    VirtualFileRegistry::Destroy();
 }
 
 int UpnpUtility::CreateDevice(const std::string& path,
-                              std::shared_ptr<UpnpServiceFactory> factory) {
+                              std::shared_ptr<UpnpServiceFactory> factory,
+                              RootDeviceSettings settings) {
     std::lock_guard<std::recursive_mutex> guard(lock);
     const std::string address = ServerAddress();
     root_device.reset();
-    root_device = std::make_shared<UpnpRootDevice>(this, std::move(factory));
+    root_device =
+        std::make_shared<UpnpRootDevice>(this, std::move(factory), std::move(settings));
     int rc = root_device->Start(path, address);
     if (rc != 0) return rc;
 
@@ -134,9 +129,13 @@ int UpnpUtility::CreateDevice(const std::string& path,
 }
 
 int UpnpUtility::DeviceCallback(Upnp_EventType type, const void* event, void* cookie) {
-    auto* device = static_cast<UpnpRootDevice*>(cookie);
-    if (!device || !device->Owner()) return 0;
-    std::lock_guard<std::recursive_mutex> guard(device->Owner()->lock);
+    auto* self = static_cast<UpnpUtility*>(cookie);
+    if (!self) return 0;
+    std::lock_guard<std::recursive_mutex> guard(self->lock);
+    // A request carried while the device was replaced reaches the new one,
+    // whose UDNs differ, so it is simply not taken.
+    const std::shared_ptr<UpnpRootDevice> device = self->root_device;
+    if (!device) return 0;
     switch (static_cast<int>(type)) {
         case UPNP_CONTROL_ACTION_REQUEST:
             device->OnActionRequest(
@@ -171,8 +170,7 @@ void UpnpUtility::DeliverAddressChange(const std::string& address) {
     if (stopped) return;
     UpnpAddressChangedEvent event{address.c_str(), ServerPort()};
     if (root_device)
-        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event,
-                       root_device.get());
+        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, this);
     if (client_handle != 0)
         ClientCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, this);
 }
@@ -181,6 +179,5 @@ void UpnpUtility::DeliverMacChange(const std::string& mac) {
     std::lock_guard<std::recursive_mutex> guard(lock);
     if (stopped) return;
     if (root_device)
-        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_MAC_CHANGED), mac.c_str(),
-                       root_device.get());
+        DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_MAC_CHANGED), mac.c_str(), this);
 }

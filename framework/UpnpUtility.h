@@ -9,19 +9,13 @@
 #include <vector>
 
 #include "DeviceFilter.h"
+#include "RootDeviceSettings.h"
 #include "UpnpServiceFactory.h"
 
 class UpnpRootDevice;
 namespace platform {
 class NetlinkMonitor;
 }
-
-// The two programs differ in a few framework details; each says which it is
-// before calling Init.
-struct FrameworkProfile {
-    std::string version;        // framework version text
-    bool receiver = false;      // the TV receiver's variant of the framework
-};
 
 // The process-wide UPnP runtime: starts and stops libupnp, holds the one root
 // device, and serialises every libupnp callback under one recursive lock.
@@ -30,13 +24,13 @@ public:
     static UpnpUtility& Instance();
     static void Destroy();
 
-    static void SetProfile(FrameworkProfile profile);
-    static const FrameworkProfile& Profile();
-
     int Init(int port, const std::string& address);
     void Finish();
 
-    int CreateDevice(const std::string& path, std::shared_ptr<UpnpServiceFactory> factory);
+    // Builds, serves, registers and advertises the root device, replacing
+    // any earlier one.
+    int CreateDevice(const std::string& path, std::shared_ptr<UpnpServiceFactory> factory,
+                     RootDeviceSettings settings = {});
 
     std::recursive_mutex& Lock() { return lock; }
     std::shared_ptr<UpnpRootDevice> RootDevice();
@@ -46,6 +40,8 @@ public:
     static std::string ServerAddress();
     static int ServerPort();
 
+    // libupnp's cookie is this object, which outlives every root device: the
+    // current device is looked up under the lock for each event.
     static int DeviceCallback(Upnp_EventType type, const void* event, void* cookie);
     static int ClientCallback(Upnp_EventType type, const void* event, void* cookie);
 

@@ -1,5 +1,7 @@
 #include "VirtualFileRegistry.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "Logger.h"
@@ -45,9 +47,21 @@ int OnClose(UpnpWebFileHandle handle, const void*) {
     return 0;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+// The path made absolute and lexically normal, for files that no longer
+// exist and so have no identity.
+std::string NormalPath(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
+    auto absolute = std::filesystem::absolute(path, ec);
+    if (ec) return std::filesystem::path(path).lexically_normal().string();
+    return absolute.lexically_normal().string();
+}
+
+bool Identity(const std::string& path, dev_t* device, ino_t* inode) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    *device = info.st_dev;
+    *inode = info.st_ino;
+    return true;
 }
 
 }  // namespace
@@ -78,44 +92,88 @@ void VirtualFileRegistry::InstallCallbacks() {
 void VirtualFileRegistry::AddMemoryFile(const std::string& disk_path,
                                         const std::string& virtual_path,
                                         const std::string& content_type, int64_t last_modified,
-                                        const char* data, size_t length) {
-    auto factory = std::make_shared<UpnpMemoryFileFactory>(disk_path, virtual_path, content_type,
-                                                           last_modified, data, length);
-    std::lock_guard<std::mutex> guard(mutex_);
-    factories_.push_back(std::move(factory));
+                                        const char* data, size_t length, const void* owner) {
+    Add(std::make_shared<UpnpMemoryFileFactory>(disk_path, virtual_path, content_type,
+                                                last_modified, data, length),
+        owner);
 }
 
 void VirtualFileRegistry::AddDiscFile(const std::string& disk_path,
                                       const std::string& virtual_path,
-                                      const std::string& content_type) {
-    auto factory = std::make_shared<UpnpDiscFileFactory>(disk_path, virtual_path, content_type);
+                                      const std::string& content_type, const void* owner) {
+    Add(std::make_shared<UpnpDiscFileFactory>(disk_path, virtual_path, content_type), owner);
+}
+
+void VirtualFileRegistry::Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner) {
+    Entry entry;
+    entry.has_key = Identity(factory->disk_path, &entry.key.device, &entry.key.inode);
+    entry.normal_path = NormalPath(factory->disk_path);
+    entry.owner = owner;
+    const std::string virtual_path = factory->virtual_path;
+    entry.factory = std::move(factory);
+
     std::lock_guard<std::mutex> guard(mutex_);
-    factories_.push_back(std::move(factory));
+    if (auto old = by_virtual_.find(virtual_path); old != by_virtual_.end()) Erase(old);
+    entry.sequence = next_sequence_++;
+    if (entry.has_key) by_identity_[entry.key].emplace(entry.sequence, virtual_path);
+    by_name_[entry.normal_path].emplace(entry.sequence, virtual_path);
+    by_virtual_.emplace(virtual_path, std::move(entry));
+}
+
+void VirtualFileRegistry::Erase(std::unordered_map<std::string, Entry>::iterator it) {
+    const Entry& entry = it->second;
+    if (entry.has_key) {
+        auto identity = by_identity_.find(entry.key);
+        if (identity != by_identity_.end()) {
+            identity->second.erase(entry.sequence);
+            if (identity->second.empty()) by_identity_.erase(identity);
+        }
+    }
+    auto name = by_name_.find(entry.normal_path);
+    if (name != by_name_.end()) {
+        name->second.erase(entry.sequence);
+        if (name->second.empty()) by_name_.erase(name);
+    }
+    by_virtual_.erase(it);
+}
+
+std::unordered_map<std::string, VirtualFileRegistry::Entry>::iterator
+VirtualFileRegistry::FindByDiskPath(const std::string& disk_path) {
+    FileKey key;
+    if (Identity(disk_path, &key.device, &key.inode)) {
+        auto identity = by_identity_.find(key);
+        if (identity != by_identity_.end() && !identity->second.empty())
+            return by_virtual_.find(identity->second.begin()->second);
+    }
+    // Gone, or replaced by another file since it was registered.
+    auto name = by_name_.find(NormalPath(disk_path));
+    if (name != by_name_.end() && !name->second.empty())
+        return by_virtual_.find(name->second.begin()->second);
+    return by_virtual_.end();
 }
 
 void VirtualFileRegistry::Remove(const std::string& disk_path) {
     std::lock_guard<std::mutex> guard(mutex_);
-    for (auto it = factories_.begin(); it != factories_.end(); ++it) {
-        if (SameFile((*it)->disk_path, disk_path)) {
-            factories_.erase(it);
-            return;
-        }
-    }
+    auto it = FindByDiskPath(disk_path);
+    if (it != by_virtual_.end()) Erase(it);
 }
 
-std::shared_ptr<UpnpFileFactory> VirtualFileRegistry::FindByDiskPath(const std::string& disk_path) {
-    for (const auto& factory : factories_) {
-        if (SameFile(factory->disk_path, disk_path)) return factory;
+void VirtualFileRegistry::RemoveOwnedBy(const void* owner) {
+    if (!owner) return;
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (auto it = by_virtual_.begin(); it != by_virtual_.end();) {
+        auto next = std::next(it);
+        if (it->second.owner == owner) Erase(it);
+        it = next;
     }
-    return nullptr;
 }
 
 std::unique_ptr<UpnpFileInterface> VirtualFileRegistry::OpenByPath(const std::string& disk_path,
                                                                    int mode) {
     std::lock_guard<std::mutex> guard(mutex_);
-    auto factory = FindByDiskPath(disk_path);
-    if (!factory) return nullptr;
-    auto file = factory->Open(mode);
+    auto it = FindByDiskPath(disk_path);
+    if (it == by_virtual_.end()) return nullptr;
+    auto file = it->second.factory->Open(mode);
     return file && file->IsOpen() ? std::move(file) : nullptr;
 }
 
@@ -130,30 +188,36 @@ std::string VirtualFileRegistry::ReadByPath(const std::string& disk_path) {
 
 bool VirtualFileRegistry::GetInfoByPath(const std::string& disk_path, UpnpFileInfo* info) {
     std::lock_guard<std::mutex> guard(mutex_);
-    auto factory = FindByDiskPath(disk_path);
-    return factory && factory->GetInfo(info);
+    auto it = FindByDiskPath(disk_path);
+    return it != by_virtual_.end() && it->second.factory->GetInfo(info);
 }
 
 std::unique_ptr<UpnpFileInterface> VirtualFileRegistry::Open(const std::string& virtual_path,
                                                              int mode) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (const auto& factory : factories_) {
-        if (factory->virtual_path != virtual_path) continue;
-        auto file = factory->Open(mode);
-        return file && file->IsOpen() ? std::move(file) : nullptr;
+    std::shared_ptr<UpnpFileFactory> factory;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        auto it = by_virtual_.find(virtual_path);
+        if (it == by_virtual_.end()) return nullptr;
+        factory = it->second.factory;
     }
-    return nullptr;
+    // Opening a disk file is I/O: not under the registry's lock.
+    auto file = factory->Open(mode);
+    return file && file->IsOpen() ? std::move(file) : nullptr;
 }
 
 bool VirtualFileRegistry::GetInfo(const std::string& virtual_path, UpnpFileInfo* info) {
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (const auto& factory : factories_) {
-        if (factory->virtual_path == virtual_path && factory->GetInfo(info)) return true;
+    std::shared_ptr<UpnpFileFactory> factory;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        auto it = by_virtual_.find(virtual_path);
+        if (it == by_virtual_.end()) return false;
+        factory = it->second.factory;
     }
-    return false;
+    return factory->GetInfo(info);
 }
 
 size_t VirtualFileRegistry::Size() {
     std::lock_guard<std::mutex> guard(mutex_);
-    return factories_.size();
+    return by_virtual_.size();
 }

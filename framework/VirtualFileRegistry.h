@@ -1,28 +1,38 @@
 #pragma once
+#include <sys/types.h>
 #include <upnp.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "UpnpFileFactory.h"
 
-// Everything the web server serves below "/": one factory per path, searched
-// in registration order. One registry per process.
+// Everything the web server serves below "/": one factory per virtual path.
+// Registering a path again replaces its entry. Entries are also found by the
+// file they were made from (device and inode, or the normalised path when
+// the file is gone), through indexes: a server may share 100,000 files.
+// One registry per process.
 class VirtualFileRegistry {
 public:
     static VirtualFileRegistry& Instance();
     static void Destroy();
 
+    // `owner` tags the entry (a device registers its own files with itself)
+    // so that RemoveOwnedBy can take them out again; shared media has none.
     void AddMemoryFile(const std::string& disk_path, const std::string& virtual_path,
                        const std::string& content_type, int64_t last_modified, const char* data,
-                       size_t length);
+                       size_t length, const void* owner = nullptr);
     void AddDiscFile(const std::string& disk_path, const std::string& virtual_path,
-                     const std::string& content_type);
-    // Removes the first entry whose disk path names the same file.
+                     const std::string& content_type, const void* owner = nullptr);
+    // Removes the earliest registered entry whose disk path names the same
+    // file.
     void Remove(const std::string& disk_path);
+    // Removes every entry registered with this owner.
+    void RemoveOwnedBy(const void* owner);
 
     std::unique_ptr<UpnpFileInterface> OpenByPath(const std::string& disk_path, int mode);
     bool GetInfoByPath(const std::string& disk_path, UpnpFileInfo* info);
@@ -40,9 +50,31 @@ public:
     static void InstallCallbacks();
 
 private:
+    struct FileKey {
+        dev_t device = 0;
+        ino_t inode = 0;
+        auto operator<=>(const FileKey&) const = default;
+    };
+    struct Entry {
+        std::shared_ptr<UpnpFileFactory> factory;
+        uint64_t sequence = 0;
+        bool has_key = false;
+        FileKey key;
+        std::string normal_path;
+        const void* owner = nullptr;
+    };
+    // Registration order within each index, so "the earliest" is begin().
+    using Ordered = std::map<uint64_t, std::string>;  // sequence -> virtual path
+
     VirtualFileRegistry();
-    std::shared_ptr<UpnpFileFactory> FindByDiskPath(const std::string& disk_path);
+    void Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner);
+    void Erase(std::unordered_map<std::string, Entry>::iterator it);
+    // The entry for that disk path, or end().
+    std::unordered_map<std::string, Entry>::iterator FindByDiskPath(const std::string& disk_path);
 
     std::mutex mutex_;
-    std::vector<std::shared_ptr<UpnpFileFactory>> factories_;
+    uint64_t next_sequence_ = 0;
+    std::unordered_map<std::string, Entry> by_virtual_;
+    std::map<FileKey, Ordered> by_identity_;
+    std::unordered_map<std::string, Ordered> by_name_;
 };

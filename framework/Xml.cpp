@@ -60,6 +60,18 @@ std::string Text(IXML_Element* element) {
     return value ? value : "";
 }
 
+std::string AllText(IXML_Element* element) {
+    std::string text;
+    if (!element) return text;
+    for (IXML_Node* child = ixmlNode_getFirstChild(AsNode(element)); child;
+         child = ixmlNode_getNextSibling(child)) {
+        const auto type = ixmlNode_getNodeType(child);
+        if (type != eTEXT_NODE && type != eCDATA_SECTION_NODE) continue;
+        if (const char* value = ixmlNode_getNodeValue(child)) text += value;
+    }
+    return text;
+}
+
 bool HasText(IXML_Element* element) { return element && FirstTextChild(element) != nullptr; }
 
 bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text) {

@@ -30,6 +30,9 @@ std::vector<IXML_Element*> ChildElements(IXML_Node* node, const std::string& tag
 // The value of the element's first text child; empty when it has none.
 std::string Text(IXML_Element* element);
 bool HasText(IXML_Element* element);
+// All text and CDATA children joined: a long or escaped value may arrive in
+// several pieces.
+std::string AllText(IXML_Element* element);
 // Replaces the first text child's value, or adds a text child.
 bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text);
 

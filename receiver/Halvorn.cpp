@@ -42,6 +42,15 @@ void ChooseInjector() {
 
 }  // namespace
 
+RootDeviceSettings Halvorn::DeviceSettings() {
+    RootDeviceSettings settings;
+    settings.load_failure = "Cant't parse the xml: ";
+    settings.parse_failure = "Cant't parse the xml: ";
+    settings.invalid_address = "OnIPChanged: invalid ip";
+    settings.address_event_has_port = false;
+    return settings;
+}
+
 int Halvorn::Initialize() {
     std::string key_map_path = "tvos_ir_keys.xml";
     if (web_root != "web/") {
@@ -91,7 +100,8 @@ int Halvorn::Initialize() {
         LogLine(TvCommonLog(), LogLevel::Error) << "Initialize failed: " << rc;
         return 7;
     }
-    if (int rc = upnp.CreateDevice(description, std::make_shared<TVControlServiceFactory>());
+    if (int rc = upnp.CreateDevice(description, std::make_shared<TVControlServiceFactory>(),
+                                   DeviceSettings());
         rc != 0) {
         LogLine(TvCommonLog(), LogLevel::Error) << "CreateDevice failed: " << rc;
         return 8;

@@ -1,6 +1,5 @@
 #include "InputMouseAction.h"
 
-#include "ArgumentText.h"
 
 InputMouseAction::InputMouseAction(const ServiceInfo& service, const std::string& name)
     : UpnpAction(service, name) {
@@ -12,10 +11,4 @@ InputMouseAction::InputMouseAction(const ServiceInfo& service, const std::string
 int InputMouseAction::ProcessRequest(const std::string&, ActionResults&) {
     Operate(coordinate_type == "Relative", x, y);
     return 0;
-}
-
-XmlDocumentPtr InputMouseAction::CreateRequest() {
-    return BuildRequest({ActionParameter("CoordinateType", coordinate_type),
-                         ActionParameter("X", ArgumentText(x)),
-                         ActionParameter("Y", ArgumentText(y))});
 }

@@ -7,7 +7,6 @@
 class InputMouseAction : public UpnpAction {
 public:
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     std::string coordinate_type;
     float x = 0;

@@ -10,7 +10,3 @@ KeyAction::KeyAction(const ServiceInfo& service, const std::string& name, int pr
 int KeyAction::ProcessRequest(const std::string&, ActionResults&) {
     return TvInputControl::Instance()->KeyboardControl(key, press_);
 }
-
-XmlDocumentPtr KeyAction::CreateRequest() {
-    return BuildRequest({ActionParameter("Key", key)});
-}

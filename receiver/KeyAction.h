@@ -5,7 +5,6 @@
 class KeyAction : public UpnpAction {
 public:
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     std::string key;
 

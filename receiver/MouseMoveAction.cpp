@@ -13,10 +13,6 @@ int MouseMoveAction::ProcessRequest(const std::string&, ActionResults&) {
     return 0;
 }
 
-XmlDocumentPtr MouseMoveAction::CreateRequest() {
-    return BuildRequest({ActionParameter("X", x), ActionParameter("Y", y)});
-}
-
 MouseMoveExAction::MouseMoveExAction(const ServiceInfo& service)
     : UpnpAction(service, "MouseMoveEx") {
     AddInput("X", &x);
@@ -29,9 +25,4 @@ int MouseMoveExAction::ProcessRequest(const std::string&, ActionResults&) {
     TvMouseControlControl::Instance()->SendKey("MO:" + std::to_string(x) + "," + std::to_string(y) +
                                                "," + std::to_string(z));
     return 0;
-}
-
-XmlDocumentPtr MouseMoveExAction::CreateRequest() {
-    return BuildRequest(
-        {ActionParameter("X", x), ActionParameter("Y", y), ActionParameter("Z", z)});
 }

@@ -8,7 +8,6 @@ class MouseMoveAction : public UpnpAction {
 public:
     explicit MouseMoveAction(const ServiceInfo& service);
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     int32_t x = 0;
     int32_t y = 0;
@@ -18,7 +17,6 @@ class MouseMoveExAction : public UpnpAction {
 public:
     explicit MouseMoveExAction(const ServiceInfo& service);
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     int32_t x = 0;
     int32_t y = 0;

@@ -30,7 +30,3 @@ int MultiTouchAction::ProcessRequest(const std::string&, ActionResults&) {
     if (!xs || !ys || xs->size() != ys->size()) return 402;
     return 0;
 }
-
-XmlDocumentPtr MultiTouchAction::CreateRequest() {
-    return BuildRequest({ActionParameter("X", x_list), ActionParameter("Y", y_list)});
-}

@@ -9,7 +9,6 @@ class MultiTouchAction : public UpnpAction {
 public:
     explicit MultiTouchAction(const ServiceInfo& service);
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     // The values of a list split at every single space; empty when a piece
     // is empty or not a number.

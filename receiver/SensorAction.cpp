@@ -1,6 +1,5 @@
 #include "SensorAction.h"
 
-#include "ArgumentText.h"
 
 SensorAction::SensorAction(const ServiceInfo& service, const std::string& name)
     : UpnpAction(service, name) {
@@ -12,10 +11,4 @@ SensorAction::SensorAction(const ServiceInfo& service, const std::string& name)
 int SensorAction::ProcessRequest(const std::string&, ActionResults&) {
     Report(x, y, z);
     return 0;
-}
-
-XmlDocumentPtr SensorAction::CreateRequest() {
-    return BuildRequest({ActionParameter("X", ArgumentText(x)),
-                         ActionParameter("Y", ArgumentText(y)),
-                         ActionParameter("Z", ArgumentText(z))});
 }

@@ -6,7 +6,6 @@
 class SensorAction : public UpnpAction {
 public:
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     float x = 0;
     float y = 0;

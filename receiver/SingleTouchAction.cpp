@@ -1,6 +1,5 @@
 #include "SingleTouchAction.h"
 
-#include "ArgumentText.h"
 #include "TvCommon.h"
 
 SingleTouchAction::SingleTouchAction(const ServiceInfo& service, const std::string& name,
@@ -13,9 +12,4 @@ SingleTouchAction::SingleTouchAction(const ServiceInfo& service, const std::stri
 int SingleTouchAction::ProcessRequest(const std::string&, ActionResults&) {
     if (!touching) LogLine(TvCommonLog(), LogLevel::Silent) << "MultiTouchLeft";
     return 0;
-}
-
-XmlDocumentPtr SingleTouchAction::CreateRequest() {
-    return BuildRequest(
-        {ActionParameter("X", ArgumentText(x)), ActionParameter("Y", ArgumentText(y))});
 }

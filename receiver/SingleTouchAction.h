@@ -5,7 +5,6 @@
 class SingleTouchAction : public UpnpAction {
 public:
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     float x = 0;
     float y = 0;

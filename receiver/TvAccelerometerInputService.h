@@ -1,9 +1,11 @@
 #pragma once
+#include "SensorAction.h"
 #include "UpnpService.h"
 
 // Accelerometer readings; logged only.
 class TvAccelerometerInputService : public UpnpService {
 public:
-    using UpnpService::UpnpService;
-    std::shared_ptr<UpnpAction> CreateAction(const std::string& name) override;
+    explicit TvAccelerometerInputService(const ServiceInfo& info) : UpnpService(info) {
+        Offer<AccelerateAction>(kAccelerate);
+    }
 };

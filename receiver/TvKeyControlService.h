@@ -5,11 +5,10 @@
 // fixed TV control actions.
 class TvKeyControlService : public TvKeyMapService {
 public:
-    explicit TvKeyControlService(const ServiceInfo& info) : TvKeyMapService(info, "key") {}
+    explicit TvKeyControlService(const ServiceInfo& info);
 
 protected:
     std::string KeyMapPath() const override;
     std::shared_ptr<UpnpAction> CreateMappedAction(const std::string& name,
                                                    const std::string& key_value) override;
-    std::shared_ptr<UpnpAction> CreateFixedAction(const std::string& name) override;
 };

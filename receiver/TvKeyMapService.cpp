@@ -47,5 +47,5 @@ bool TvKeyMapService::LoadKeyMap(const std::string& path) {
 std::shared_ptr<UpnpAction> TvKeyMapService::CreateAction(const std::string& name) {
     const auto entry = key_map.find(name);
     if (entry != key_map.end()) return CreateMappedAction(name, entry->second);
-    return CreateFixedAction(name);
+    return UpnpService::CreateAction(name);
 }

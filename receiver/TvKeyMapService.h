@@ -4,8 +4,8 @@
 
 #include "UpnpService.h"
 
-// A service whose actions are named first by a key-map file, then by a fixed
-// list. Map entries hide fixed actions of the same name.
+// A service whose actions are named first by a key-map file, then by the
+// fixed actions it offers. Map entries hide fixed actions of the same name.
 class TvKeyMapService : public UpnpService {
 public:
     // Loads the map, then the actions the SCPD lists.
@@ -26,7 +26,6 @@ protected:
     virtual std::string KeyMapPath() const = 0;
     virtual std::shared_ptr<UpnpAction> CreateMappedAction(const std::string& name,
                                                            const std::string& key_value) = 0;
-    virtual std::shared_ptr<UpnpAction> CreateFixedAction(const std::string& name) = 0;
 
     std::map<std::string, std::string> key_map;
     const std::string map_element;

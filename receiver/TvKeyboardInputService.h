@@ -1,9 +1,12 @@
 #pragma once
+#include "KeyAction.h"
 #include "UpnpService.h"
 
 // Presses and releases keys by name.
 class TvKeyboardInputService : public UpnpService {
 public:
-    using UpnpService::UpnpService;
-    std::shared_ptr<UpnpAction> CreateAction(const std::string& name) override;
+    explicit TvKeyboardInputService(const ServiceInfo& info) : UpnpService(info) {
+        Offer<KeyPressAction>("KeyPress");
+        Offer<KeyReleaseAction>("KeyRelease");
+    }
 };

@@ -4,6 +4,12 @@
 #include "MouseMoveAction.h"
 #include "TvMouseControlControl.h"
 
+TvMouseControlService::TvMouseControlService(const ServiceInfo& info)
+    : TvKeyMapService(info, "mouse") {
+    Offer<MouseMoveAction>("MouseMove");
+    Offer<MouseMoveExAction>("MouseMoveEx");
+}
+
 std::string TvMouseControlService::KeyMapPath() const {
     return TvMouseControlControl::Instance()->key_map_path;
 }
@@ -11,10 +17,4 @@ std::string TvMouseControlService::KeyMapPath() const {
 std::shared_ptr<UpnpAction> TvMouseControlService::CreateMappedAction(
     const std::string& name, const std::string& key_value) {
     return std::make_shared<MouseButtonAction>(service, name, key_value);
-}
-
-std::shared_ptr<UpnpAction> TvMouseControlService::CreateFixedAction(const std::string& name) {
-    if (name == "MouseMove") return std::make_shared<MouseMoveAction>(service);
-    if (name == "MouseMoveEx") return std::make_shared<MouseMoveExAction>(service);
-    return {};
 }

@@ -5,11 +5,10 @@
 // pointer moves.
 class TvMouseControlService : public TvKeyMapService {
 public:
-    explicit TvMouseControlService(const ServiceInfo& info) : TvKeyMapService(info, "mouse") {}
+    explicit TvMouseControlService(const ServiceInfo& info);
 
 protected:
     std::string KeyMapPath() const override;
     std::shared_ptr<UpnpAction> CreateMappedAction(const std::string& name,
                                                    const std::string& key_value) override;
-    std::shared_ptr<UpnpAction> CreateFixedAction(const std::string& name) override;
 };

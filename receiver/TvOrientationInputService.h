@@ -1,9 +1,11 @@
 #pragma once
+#include "SensorAction.h"
 #include "UpnpService.h"
 
 // Orientation readings; logged only.
 class TvOrientationInputService : public UpnpService {
 public:
-    using UpnpService::UpnpService;
-    std::shared_ptr<UpnpAction> CreateAction(const std::string& name) override;
+    explicit TvOrientationInputService(const ServiceInfo& info) : UpnpService(info) {
+        Offer<OrientateAction>(kOrientate);
+    }
 };

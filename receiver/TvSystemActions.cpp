@@ -8,7 +8,3 @@ int SendStringAction::ProcessRequest(const std::string&, ActionResults&) {
     TvKeyControlControl::Instance()->SendString(string_value);
     return 0;
 }
-
-XmlDocumentPtr SendStringAction::CreateRequest() {
-    return BuildRequest({ActionParameter(kStringValue, string_value)});
-}

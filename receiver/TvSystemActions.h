@@ -38,7 +38,6 @@ class SendStringAction : public UpnpAction {
 public:
     explicit SendStringAction(const ServiceInfo& service);
     int ProcessRequest(const std::string& address, ActionResults& results) override;
-    XmlDocumentPtr CreateRequest() override;
 
     std::string string_value;
 };

@@ -1,9 +1,15 @@
 #pragma once
+#include "MultiTouchAction.h"
+#include "SingleTouchAction.h"
 #include "UpnpService.h"
 
 // Touch input; checked and logged, not injected.
 class TvTouchscreenInputService : public UpnpService {
 public:
-    using UpnpService::UpnpService;
-    std::shared_ptr<UpnpAction> CreateAction(const std::string& name) override;
+    explicit TvTouchscreenInputService(const ServiceInfo& info) : UpnpService(info) {
+        Offer<MultiTouchAction>("MultiTouch");
+        Offer<SingleTouchPressAction>("SingleTouchPress");
+        Offer<SingleTouchReleaseAction>("SingleTouchRelease");
+        Offer<SingleTouchMotionAction>("SingleTouchMotion");
+    }
 };

@@ -5,13 +5,11 @@
 #include <string>
 
 #include "Halvorn.h"
-#include "UpnpUtility.h"
 
 namespace po = boost::program_options;
 
 int main(int argc, char* argv[]) {
-    const std::string framework_version = "9.28";
-    const std::string version = "11." + framework_version;
+    const std::string version = "11." HALVORN_FRAMEWORK_VERSION;
 
     std::string friendly_name;
     std::string ip;
@@ -62,7 +60,6 @@ int main(int argc, char* argv[]) {
     std::cout << "Name: halvorn, Version: " << version << ", Date: 2011-4-26, Issue: " HALVORN_ISSUE
               << std::endl;
 
-    UpnpUtility::SetProfile({framework_version, true});
     Halvorn halvorn;
     halvorn.web_root = web_root;
     halvorn.dev_desc = dev_desc;

@@ -110,17 +110,19 @@ TEST(DiscFile, ReadsSeeksAndRefusesWrites) {
     EXPECT_EQ(missing.Read(&c, 1), 0);
 }
 
-TEST_F(RegistryTest, ServesByVirtualPathInRegistrationOrder) {
+TEST_F(RegistryTest, RegisteringAPathAgainReplacesItsEntry) {
+    // A re-created device must serve its new description, not the old one.
     const std::string first = "<first/>", second = "<second/>";
     registry.AddMemoryFile("/tmp/a.xml", "/description.xml", "text/xml", 1234, first.data(),
                            first.size());
     registry.AddMemoryFile("/tmp/b.xml", "/description.xml", "text/plain", 99, second.data(),
                            second.size());
+    EXPECT_EQ(registry.Size(), 1u);
     UpnpFileInfo* info = UpnpFileInfo_new();
     ASSERT_TRUE(registry.GetInfo("/description.xml", info));
-    EXPECT_EQ(UpnpFileInfo_get_FileLength(info), static_cast<off_t>(first.size()));
-    EXPECT_EQ(UpnpFileInfo_get_LastModified(info), 1234);
-    EXPECT_STREQ(UpnpFileInfo_get_ContentType(info), "text/xml");
+    EXPECT_EQ(UpnpFileInfo_get_FileLength(info), static_cast<off_t>(second.size()));
+    EXPECT_EQ(UpnpFileInfo_get_LastModified(info), 99);
+    EXPECT_STREQ(UpnpFileInfo_get_ContentType(info), "text/plain");
     EXPECT_EQ(UpnpFileInfo_get_IsReadable(info), 1);
     EXPECT_EQ(UpnpFileInfo_get_IsDirectory(info), 0);
     EXPECT_FALSE(registry.GetInfo("/DESCRIPTION.xml", info));
@@ -128,8 +130,34 @@ TEST_F(RegistryTest, ServesByVirtualPathInRegistrationOrder) {
 
     auto file = registry.Open("/description.xml", UPNP_READ);
     ASSERT_TRUE(file);
-    EXPECT_EQ(ReadRest(*file), first);
+    EXPECT_EQ(ReadRest(*file), second);
     EXPECT_FALSE(registry.Open("/missing.xml", UPNP_READ));
+    // The replaced entry is no longer found by its file either.
+    EXPECT_FALSE(registry.OpenByPath("/tmp/a.xml", UPNP_READ));
+}
+
+TEST_F(RegistryTest, RemovesTheEarliestEntryForAFileAndWhatAnOwnerRegistered) {
+    TempFile media("media"), scpd("<scpd/>");
+    const int device = 0;
+    registry.AddDiscFile(media.path(), "/share/4.mp3", "audio/mpeg");
+    registry.AddDiscFile(media.path(), "/share/5.mp3", "audio/mpeg");
+    registry.AddDiscFile(scpd.path(), "/Service.xml", "text/xml", &device);
+    registry.Remove(media.path());
+    EXPECT_FALSE(registry.Open("/share/4.mp3", UPNP_READ));
+    EXPECT_TRUE(registry.Open("/share/5.mp3", UPNP_READ));
+
+    registry.RemoveOwnedBy(&device);
+    EXPECT_FALSE(registry.Open("/Service.xml", UPNP_READ));
+    EXPECT_EQ(registry.Size(), 1u);
+}
+
+TEST_F(RegistryTest, AFileGoneFromDiskIsStillRemovedByItsPath) {
+    auto media = std::make_unique<TempFile>("media");
+    const std::string path = media->path();
+    registry.AddDiscFile(path, "/share/4.mp3", "audio/mpeg");
+    media.reset();
+    registry.Remove(path);
+    EXPECT_EQ(registry.Size(), 0u);
 }
 
 TEST_F(RegistryTest, OpenFileSurvivesReplacementOfItsEntry) {
