@@ -13,6 +13,9 @@
 #include "UpnpServiceFactory.h"
 
 class UpnpRootDevice;
+class UpnpAction;
+class UpnpClient;
+class UpnpDeviceListener;
 namespace platform {
 class NetlinkMonitor;
 }
@@ -31,6 +34,14 @@ public:
     // any earlier one.
     int CreateDevice(const std::string& path, std::shared_ptr<UpnpServiceFactory> factory,
                      RootDeviceSettings settings = {});
+
+    // Control point.
+    void SetListener(std::shared_ptr<UpnpDeviceListener> listener,
+                     std::shared_ptr<UpnpServiceFactory> factory = nullptr);
+    void AddFilter(std::shared_ptr<DeviceFilter> filter);
+    int Search(const std::string& target);
+    int SendAction(UpnpAction& action, const UpnpClient& client);
+    std::vector<std::shared_ptr<UpnpClient>> Devices();
 
     std::recursive_mutex& Lock() { return lock; }
     std::shared_ptr<UpnpRootDevice> RootDevice();

@@ -1,0 +1,99 @@
+// The general family: runtime, devices, callback, control point.
+#include <filesystem>
+#include <system_error>
+
+#include "ApiGuard.h"
+#include "AuthenticationManager.h"
+#include "DLNA.h"
+#include "DLNAContext.h"
+#include "DLNADeviceListener.h"
+#include "DLNAServiceFactory.h"
+#include "DeviceTypes.h"
+#include "MediaRenderer.h"
+#include "MediaServer.h"
+#include "UpnpRootDevice.h"
+#include "UpnpUtility.h"
+
+namespace {
+
+std::shared_ptr<DLNAServiceFactory> MakeFactory(DLNAContext& context) {
+    return std::make_shared<DLNAServiceFactory>(&context.Renderer(), &context.Server(),
+                                                context.Authentication());
+}
+
+// Binds each renderer and server device of the tree to its bridge; a later
+// device of the same type replaces an earlier one.
+void BindBridges(DLNAContext& context, const std::shared_ptr<UpnpDevice>& device) {
+    const std::string& type = device->Info().deviceType;
+    if (type == kMediaServerType) context.Server().Bind(device);
+    if (type == kMediaRendererType) context.Renderer().Bind(device);
+    for (const auto& child : device->Devices()) BindBridges(context, child);
+}
+
+}  // namespace
+
+extern "C" {
+
+int DLNA_Initialize(const char* host_ip, uint16_t port) {
+    return Guarded("DLNA_Initialize", static_cast<int>(DLNA_E_FAILED), [&] {
+        LogLine(FrameworkLog(), LogLevel::Silent) << "DLNA Version: " << DLNA_GetVersion();
+        DLNAContext::Instance();
+        const int rc = UpnpUtility::Instance().Init(port, host_ip ? host_ip : "");
+        return rc == 0 ? DLNA_OK : DLNA_E_FAILED;
+    });
+}
+
+void DLNA_Finalize(void) {
+    GuardedVoid("DLNA_Finalize", [] {
+        if (!DLNAContext::Finalize())
+            LogLine(DlnaLog(), LogLevel::Error)
+                << "DLNA_Finalize refused: called from inside the event callback.";
+    });
+}
+
+int DLNA_CreateDevice(const char* xml_path) {
+    return Guarded("DLNA_CreateDevice", static_cast<int>(DLNA_E_FAILED), [&] {
+        DLNAContext& context = DLNAContext::Instance();
+        if (!xml_path) {
+            LogLine(DlnaLog(), LogLevel::Error) << "xml_path is NULL.";
+            return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
+        }
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(xml_path, ec)) {
+            LogLine(DlnaLog(), LogLevel::Error) << "xml_path is not exists.";
+            return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
+        }
+        context.SetAuthentication(std::make_shared<AuthenticationManager>());
+        auto& upnp = UpnpUtility::Instance();
+        if (int rc = upnp.CreateDevice(xml_path, MakeFactory(context)); rc != 0) {
+            LogLine(DlnaLog(), LogLevel::Error) << "CreateDevice failed: " << rc;
+            return static_cast<int>(DLNA_E_FAILED);
+        }
+        upnp.SetListener(context.DeviceListener());
+        if (auto root = upnp.RootDevice()) BindBridges(context, root);
+        return static_cast<int>(DLNA_OK);
+    });
+}
+
+int DLNA_SetCallback(DLNA_CALLBACK callback, void* user_data) {
+    return Guarded("DLNA_SetCallback", static_cast<int>(DLNA_OK), [&] {
+        DLNAContext::Instance().SetCallback(callback, user_data);
+        return static_cast<int>(DLNA_OK);
+    });
+}
+
+const char* DLNA_GetIP(void) {
+    return Guarded("DLNA_GetIP", static_cast<const char*>(nullptr), [] {
+        DLNAContext::Instance();
+        return static_cast<const char*>(UpnpGetServerIpAddress());
+    });
+}
+
+uint16_t DLNA_GetListenPort(void) {
+    return Guarded("DLNA_GetListenPort", static_cast<uint16_t>(0), [] {
+        DLNAContext::Instance();
+        return static_cast<uint16_t>(UpnpGetServerPort());
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,18 @@
+#pragma once
+#include <memory>
+#include <mutex>
+
+class UpnpDevice;
+
+// Placeholder bridge: holds the local device once one is created.
+class MediaServer {
+public:
+    MediaServer();
+    ~MediaServer();
+    void Bind(std::shared_ptr<UpnpDevice> device);
+    std::shared_ptr<UpnpDevice> Device() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::shared_ptr<UpnpDevice> device_;
+};

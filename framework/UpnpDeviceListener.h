@@ -1,0 +1,16 @@
+#pragma once
+#include <memory>
+#include <string>
+
+class UpnpClient;
+
+// Told of the control point's remote devices. Called with the runtime's
+// lock held, on a libupnp thread or the monitor thread.
+class UpnpDeviceListener {
+public:
+    virtual ~UpnpDeviceListener() = default;
+    virtual void OnDeviceAdded(std::shared_ptr<UpnpClient> device) = 0;
+    virtual void OnDeviceRemoved(std::shared_ptr<UpnpClient> device) = 0;
+    virtual void OnSearch() = 0;
+    virtual void OnAddressChanged(const std::string& address, int port) = 0;
+};
