@@ -6,6 +6,7 @@
  * Prints one line per event and check; exits 0 when a renderer and a server
  * were both discovered and the shared file reads back.
  */
+#define _DEFAULT_SOURCE
 #include <DLNA.h>
 #include <stdio.h>
 #include <stdlib.h>
