@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -47,6 +48,16 @@ TEST_F(SystemActions, LiveAddressesRelayTheScriptsOfTheWorkingDirectory) {
     EXPECT_EQ(missing.Result("StringValue"), "");
     EXPECT_THAT(log, HasSubstr("GetTVLiveAddress: rtsp://192.0.2.7:554/live\n"));
     EXPECT_THAT(log, HasSubstr("GetTVLiveNegotiatedAddress: http://192.0.2.7:8080/\n"));
+}
+
+TEST_F(SystemActions, ClientTextIsLoggedOnOneLineEscapedAndCut) {
+    ActionCall call("SendString", "SendString_hostile.xml");
+    const std::string out = Run(call).out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    EXPECT_THAT(out, HasSubstr("Unhandled SendString: hello\\n[ERROR] 2011-Mar-07 14:05:09.123456 "
+                               "forged\\tline\\\\0123456789"));
+    EXPECT_THAT(out, HasSubstr("...(354 bytes)\n"));
+    EXPECT_LT(out.size(), 400u);
 }
 
 TEST_F(SystemActions, TvModeIsConstant) {
