@@ -1,6 +1,6 @@
 # The share tree, DIDL-Lite and protocol-info values; libupnp is never
 # started (the tree's files are only registered, not served).
 halvorn_test(test_content LABEL unit
-  SOURCES content/ProtocolInfoTest.cpp
+  SOURCES content/ProtocolInfoTest.cpp content/XmlTextTest.cpp content/ChildListTest.cpp
   LIBS dlna_core)
 target_include_directories(test_content PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/content)
