@@ -2,5 +2,6 @@
 # started (the tree's files are only registered, not served).
 halvorn_test(test_content LABEL unit
   SOURCES content/ProtocolInfoTest.cpp content/XmlTextTest.cpp content/ChildListTest.cpp
+          content/DidlLiteTest.cpp
   LIBS dlna_core)
 target_include_directories(test_content PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/content)
