@@ -188,6 +188,7 @@ int UpnpRootDevice::OnIPChanged(const UpnpAddressChangedEvent* event) {
     info.location = "http://" + std::string(event->address) + ":" + std::to_string(port) + path;
     info.address = event->address;
     info.port = port;
+    if (owner) owner->NotifyAddressChanged(info.address, port);
     return RewriteDescription(":", event->address, "modelDescription");
 }
 
