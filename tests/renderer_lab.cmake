@@ -17,6 +17,4 @@ add_dependencies(test_renderer_lab dlna-renderer)
 
 halvorn_test(test_renderer_state_stress LABEL lab
   SOURCES renderer_lab/StateStressTest.cpp
-  LIBS dlna_core
-  PROPERTIES FIXTURES_REQUIRED renderer_stage)
-target_compile_definitions(test_renderer_state_stress PRIVATE RENDERER_STAGE="${RENDERER_STAGE}")
+  LIBS dlna_core)

@@ -98,7 +98,10 @@ public:
                 << "Stored " << unwritable << " has no text form; InstanceID: " << instance_id;
             return kNoListener;
         }
-        LogLine(DlnaLog(), LogLevel::Info) << "InstanceID: " << instance_id << LogFields(record);
+        // The line is dropped under the default threshold: build it only when kept.
+        if (static_cast<int>(LogLevel::Info) >= DlnaLog().Threshold())
+            LogLine(DlnaLog(), LogLevel::Info)
+                << "InstanceID: " << instance_id << LogFields(record);
         return 0;
     }
 

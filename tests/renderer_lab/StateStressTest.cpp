@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,7 +46,11 @@ int Callback(DLNA_EVENT event, void*, void*) {
 TEST(RendererState, SettersRacingNetworkQueriesNeverTearAnAnswer) {
     HALVORN_REQUIRE_LAB();
     ASSERT_EQ(DLNA_Initialize("198.51.100.1", 0), DLNA_OK);
-    ASSERT_EQ(DLNA_CreateDevice(RENDERER_STAGE "/share/dlna/web/DMR.xml"), DLNA_OK);
+    // A private copy: the library may rewrite the description it serves.
+    char directory[] = "/tmp/halvorn-renderer-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    std::filesystem::copy(HALVORN_SOURCE_DIR "/data/dlna/web", directory);
+    ASSERT_EQ(DLNA_CreateDevice((std::string(directory) + "/DMR.xml").c_str()), DLNA_OK);
     DLNA_SetCallback(Callback, nullptr);
     const std::string host = DLNA_GetIP();
     const int port = DLNA_GetListenPort();
@@ -82,6 +87,7 @@ TEST(RendererState, SettersRacingNetworkQueriesNeverTearAnAnswer) {
     stop = true;
     setter.join();
     DLNA_Finalize();
+    std::filesystem::remove_all(directory);
 
     EXPECT_EQ(failed, 0);
     EXPECT_EQ(torn, 0);
