@@ -21,11 +21,13 @@ MediaRenderer& Renderer() {
 
 // Stores one state group; an unknown instance is logged by the channel and
 // still answers 0.
+// `required` names what a record must carry besides being there.
 template <class R>
 int StoreGroup(const char* function, uint32_t id, const CRecordOf<R>* record,
-               int (AVTransportChannel::*store)(uint32_t, R)) {
+               int (AVTransportChannel::*store)(uint32_t, R),
+               bool (*required)(const CRecordOf<R>&) = nullptr) {
     return Guarded(function, kInvalidArgument, [&] {
-        if (!record) return kInvalidArgument;
+        if (!record || (required && !required(*record))) return kInvalidArgument;
         (Renderer().AVTransport().*store)(id, FromRecord<R>(*record));
         return kOk;
     });
@@ -90,8 +92,9 @@ int DLNA_DMR_SetTransportInfo(uint32_t id, const DLNA_TRANSPORT_INFO* info) {
 
 int DLNA_DMR_SetPositionInfo(uint32_t id, const DLNA_POSITION_INFO* info) {
     // The track's URI is the one string a position must carry.
-    if (info && !info->track_uri) return kInvalidArgument;
-    return StoreGroup("DLNA_DMR_SetPositionInfo", id, info, &AVTransportChannel::SetPositionInfo);
+    return StoreGroup(
+        "DLNA_DMR_SetPositionInfo", id, info, &AVTransportChannel::SetPositionInfo,
+        +[](const DLNA_POSITION_INFO& position) { return position.track_uri != nullptr; });
 }
 
 int DLNA_DMR_SetTransportSettings(uint32_t id, const DLNA_TRANSPORT_SETTINGS* settings) {

@@ -1,5 +1,6 @@
 #include "Player.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,7 +41,10 @@ std::unique_ptr<Player> Player::Create(const std::string& audio_sink, const std:
     // The automatic sinks come from gstreamer1.0-plugins-good.
     for (const auto& [description, factory] :
          {std::pair{audio_sink, "autoaudiosink"}, {video_sink, "autovideosink"}}) {
-        if (description.empty() && !gst_element_factory_find(factory)) {
+        GstElementFactory* found =
+            description.empty() ? gst_element_factory_find(factory) : nullptr;
+        if (found) gst_object_unref(found);
+        if (description.empty() && !found) {
             *error = std::string("GStreamer has no ") + factory +
                      " element; install gstreamer1.0-plugins-good or choose a sink with --" +
                      (std::string(factory) == "autoaudiosink" ? "audio-sink" : "video-sink");
@@ -147,7 +151,8 @@ bool Player::Seek(int64_t position) {
 }
 
 void Player::SetVolume(int volume) {
-    Run([this, volume] { g_object_set(playbin_, "volume", volume / 100.0, nullptr); });
+    const double level = std::clamp(volume, 0, 100) / 100.0;
+    Run([this, level] { g_object_set(playbin_, "volume", level, nullptr); });
 }
 
 Player::Status Player::Current() {
