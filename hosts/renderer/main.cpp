@@ -66,6 +66,49 @@ int SetSinkList() {
     return DLNA_DMR_SetProtocolInfo(entries.data(), static_cast<unsigned>(entries.size()));
 }
 
+// Runs the renderer until a signal of `stop` arrives; the exit status.
+int Serve(const Options& options, const std::string& description, const sigset_t& stop) {
+    std::unique_ptr<Player> player;
+    if (!options.null_host) {
+        std::string why;
+        player = Player::Create(options.audio_sink, options.video_sink, &why);
+        if (!player) return Fail(why);
+    }
+    RendererHost host(std::move(player));
+
+    if (DLNA_Initialize(options.address.c_str(), options.port) != DLNA_OK)
+        return Fail("UPnP does not start on " +
+                    (options.address.empty() ? std::string("any interface") : options.address) +
+                    (options.port ? ":" + std::to_string(options.port) : std::string()) +
+                    "; check that --ip names an address of this machine and --port is free");
+    if (int rc = DLNA_CreateDevice(description.c_str()); rc != DLNA_OK) {
+        DLNA_Finalize();
+        return Fail("cannot create the renderer from " + description + " (" + DLNA_ResultText(rc) +
+                    "); check the description and the files beside it");
+    }
+    DLNA_SetCallback(&RendererHost::Callback, &host);
+
+    std::string name = options.name.empty() ? DefaultName() : options.name;
+    DLNA_DEVICE_INFO identity{};
+    identity.friendly_name = name.data();
+    DLNA_DMR_SetDeviceInfo(&identity);
+    SetSinkList();
+
+    DLNA_DEVICE_INFO info{};
+    if (DLNA_DMR_GetDeviceInfo(&info) == DLNA_OK) {
+        std::printf("dlna-renderer: \"%s\" serving %s\n", info.friendly_name, info.location);
+        DLNA_FreeDeviceInfo(&info);
+    }
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stop, &signal);
+    std::printf("dlna-renderer: stopping (%s)\n", strsignal(signal));
+    std::fflush(stdout);
+    DLNA_Finalize();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,43 +138,8 @@ int main(int argc, char** argv) {
         return Fail(std::string("GStreamer does not start: ") +
                     (gst_error ? gst_error->message : "unknown error"));
 
-    std::unique_ptr<Player> player;
-    if (!options->null_host) {
-        std::string why;
-        player = Player::Create(options->audio_sink, options->video_sink, &why);
-        if (!player) return Fail(why);
-    }
-    RendererHost host(std::move(player));
-
-    if (DLNA_Initialize(options->address.c_str(), options->port) != DLNA_OK)
-        return Fail("UPnP does not start on " +
-                    (options->address.empty() ? std::string("any interface") : options->address) +
-                    (options->port ? ":" + std::to_string(options->port) : std::string()) +
-                    "; check that --ip names an address of this machine and --port is free");
-    if (int rc = DLNA_CreateDevice(description.c_str()); rc != DLNA_OK) {
-        DLNA_Finalize();
-        return Fail("cannot create the renderer from " + description + " (" + DLNA_ResultText(rc) +
-                    "); check the description and the files beside it");
-    }
-    DLNA_SetCallback(&RendererHost::Callback, &host);
-
-    std::string name = options->name.empty() ? DefaultName() : options->name;
-    DLNA_DEVICE_INFO identity{};
-    identity.friendly_name = name.data();
-    DLNA_DMR_SetDeviceInfo(&identity);
-    SetSinkList();
-
-    DLNA_DEVICE_INFO info{};
-    if (DLNA_DMR_GetDeviceInfo(&info) == DLNA_OK) {
-        std::printf("dlna-renderer: \"%s\" serving %s\n", info.friendly_name, info.location);
-        DLNA_FreeDeviceInfo(&info);
-    }
-    std::fflush(stdout);
-
-    int signal = 0;
-    sigwait(&stop, &signal);
-    std::printf("dlna-renderer: stopping (%s)\n", strsignal(signal));
-    std::fflush(stdout);
-    DLNA_Finalize();
-    return 0;
+    status = Serve(*options, description, stop);
+    // GStreamer's own memory goes back only once the player is gone.
+    gst_deinit();
+    return status;
 }

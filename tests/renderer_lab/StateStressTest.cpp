@@ -1,8 +1,11 @@
 // The renderer's stored state under a host thread that replaces it in a
 // loop, a callback that replaces it inside the query, and control points
 // querying over the network at the same time: every answer is one whole
-// stored group, never a torn or freed one. Run it under AddressSanitizer or
-// ThreadSanitizer to see the reads and writes meet.
+// stored group, never a torn or freed one. scripts/test runs it under
+// AddressSanitizer too; under ThreadSanitizer (a build with
+// -fsanitize=thread) run it with
+//   TSAN_OPTIONS=suppressions=tests/renderer_lab/tsan.supp tools/netlab \
+//       build-tsan/tests/test_renderer_state_stress
 #include <gtest/gtest.h>
 
 #include <atomic>
