@@ -3,9 +3,8 @@
 // querying over the network at the same time: every answer is one whole
 // stored group, never a torn or freed one. scripts/test runs it under
 // AddressSanitizer too; under ThreadSanitizer (a build with
-// -fsanitize=thread) run it with
-//   TSAN_OPTIONS=suppressions=tests/renderer_lab/tsan.supp tools/netlab \
-//       build-tsan/tests/test_renderer_state_stress
+// -fsanitize=thread) run it with TSAN_OPTIONS set to
+// suppressions=tests/renderer_lab/tsan.supp, under tools/netlab.
 #include <gtest/gtest.h>
 
 #include <atomic>
