@@ -32,14 +32,14 @@ AVTransportSeekAction::AVTransportSeekAction(const ServiceInfo& service,
 int AVTransportSeekAction::ProcessRequest(const std::string&, ActionResults&) {
     const auto seek_unit = kSeekUnitTable.Value(unit);
     if (!seek_unit) {
-        LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << unit;
+        LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << LogSafe(unit);
         return kInvalidArgs;
     }
     std::string normalized = target;
     if (*seek_unit == DLNA_REL_TIME) {
         auto duration = NormalizeRelTime(target);
         if (!duration) {
-            LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << target;
+            LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << LogSafe(target);
             return kInvalidArgs;
         }
         normalized = std::move(*duration);
@@ -65,8 +65,8 @@ AVTransportUriAction::AVTransportUriAction(const ServiceInfo& service, const std
 int AVTransportUriAction::ProcessRequest(const std::string&, ActionResults&) {
     if (logged_)
         LogLine(DlnaLog(), LogLevel::Silent)
-            << "InstanceID: " << instance_id << ", " << uri_argument_ << ": " << uri << ", "
-            << metadata_argument_ << ": " << metadata;
+            << "InstanceID: " << instance_id << ", " << uri_argument_ << ": " << LogSafe(uri)
+            << ", " << metadata_argument_ << ": " << LogSafe(metadata);
     if (!listener) return kNoListener;
     // Freed when the host's callback has returned.
     ContentElementPtr element = MetadataElement(metadata);

@@ -173,7 +173,7 @@ int FromResponse(const ResponseValues& values, R& out) {
         if constexpr (kIsNumber<T>) {
             const std::string text = ValueOf(values, field.argument);
             if (!numbers.empty()) numbers += ", ";
-            numbers += std::string(field.field) + "_=" + text;
+            numbers += std::string(field.field) + "_=" + LogSafe(text);
             if (!ConvertParameter(text, value.*field.value)) converted = false;
         }
     });
@@ -192,7 +192,7 @@ int FromResponse(const ResponseValues& values, R& out) {
             } else {
                 value.*field.value = UnknownValue<T>();
                 LogLine(DlnaLog(), field.unknown_level)
-                    << "Invalid parameter: " << field.field << "_=" << text;
+                    << "Invalid parameter: " << field.field << "_=" << LogSafe(text);
             }
         }
     });

@@ -34,7 +34,7 @@ GetVolumeAction::GetVolumeAction(const ServiceInfo& service, RenderingControlLis
 int GetVolumeAction::ProcessRequest(const std::string&, ActionResults& results) {
     const auto channel_value = kChannelTable.Value(channel);
     if (!channel_value) {
-        LogLine(DlnaLog(), LogLevel::Error) << "Invalid request parameter: " << channel;
+        LogLine(DlnaLog(), LogLevel::Error) << "Invalid request parameter: " << LogSafe(channel);
         return kInvalidArgs;
     }
     DLNA_CHANNEL_EVENT event{instance_id, *channel_value};
@@ -44,8 +44,9 @@ int GetVolumeAction::ProcessRequest(const std::string&, ActionResults& results) 
         results.emplace_back("CurrentVolume", volume);
     else
         volume = 0;
-    LogLine(DlnaLog(), LogLevel::Info) << "GetVolume: InstanceID=" << instance_id
-                                       << ", Channel=" << channel << ", CurrentVolume=" << volume;
+    LogLine(DlnaLog(), LogLevel::Info)
+        << "GetVolume: InstanceID=" << instance_id << ", Channel=" << LogSafe(channel)
+        << ", CurrentVolume=" << volume;
     return result;
 }
 
@@ -67,7 +68,7 @@ int SetVolumeAction::ProcessRequest(const std::string&, ActionResults&) {
     DLNA_VOLUME_EVENT event{instance_id, kChannelTable.Value(channel).value_or(-1), desired_volume};
     const int result = listener ? listener->OnSetVolume(&event) : kNoListener;
     LogLine(DlnaLog(), LogLevel::Info)
-        << "SetVolume: InstanceID=" << instance_id << ", Channel=" << channel
+        << "SetVolume: InstanceID=" << instance_id << ", Channel=" << LogSafe(channel)
         << ", DesiredVolume=" << desired_volume;
     return result;
 }
