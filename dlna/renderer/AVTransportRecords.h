@@ -27,9 +27,9 @@ struct MediaInfo {
 };
 
 struct TransportInfo {
-    DLNA_TRANSPORT_STATE current_transport_state = DLNA_NO_MEDIA_PRESENT;
+    EnumValue<DLNA_TRANSPORT_STATE> current_transport_state = DLNA_NO_MEDIA_PRESENT;
     // A fresh instance reports an error until the host says otherwise.
-    DLNA_TRANSPORT_STATUS current_transport_status = DLNA_STATUS_ERROR_OCCURRED;
+    EnumValue<DLNA_TRANSPORT_STATUS> current_transport_status = DLNA_STATUS_ERROR_OCCURRED;
     std::string current_speed = "0";
 };
 
@@ -51,8 +51,8 @@ struct DeviceCapabilities {
 };
 
 struct TransportSettings {
-    DLNA_PLAY_MODE play_mode = DLNA_NORMAL;
-    DLNA_REC_QUALITY_MODE rec_quality_mode = DLNA_REC_QUALITY_NOT_IMPLEMENTED;
+    EnumValue<DLNA_PLAY_MODE> play_mode = DLNA_NORMAL;
+    EnumValue<DLNA_REC_QUALITY_MODE> rec_quality_mode = DLNA_REC_QUALITY_NOT_IMPLEMENTED;
 };
 
 // One playback instance: the five groups, each replaced whole.

@@ -4,9 +4,27 @@
 // finds nothing instead of indexing past the end.
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <utility>
+
+// An enumeration field as a host stored it. C lets a host put any 32-bit
+// value in an enum field; C++ may not even load one outside the
+// enumeration's range, so the value is kept as its integer.
+template <class E>
+struct EnumValue {
+    static_assert(sizeof(E) == sizeof(int32_t));
+    using Enum = E;
+
+    constexpr EnumValue() = default;
+    constexpr EnumValue(E value) : raw(static_cast<int32_t>(value)) {}
+
+    friend constexpr bool operator==(EnumValue, EnumValue) = default;
+    friend constexpr bool operator==(EnumValue a, E b) { return a.raw == static_cast<int32_t>(b); }
+
+    int32_t raw = 0;
+};
 
 template <class E, std::size_t N>
 class EnumTable {
@@ -15,9 +33,9 @@ public:
 
     constexpr explicit EnumTable(const std::array<Entry, N>& entries) : entries_(entries) {}
 
-    constexpr std::optional<std::string_view> Text(E value) const {
+    constexpr std::optional<std::string_view> Text(EnumValue<E> value) const {
         for (const auto& [entry_value, text] : entries_)
-            if (entry_value == value) return text;
+            if (value == entry_value) return text;
         return std::nullopt;
     }
     // Exact, case-sensitive comparison of the whole text.

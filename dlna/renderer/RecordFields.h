@@ -4,6 +4,7 @@
 // plain record, release of its strings, out-arguments, the log text, and
 // reading a received response.
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
@@ -44,7 +45,9 @@ namespace record_detail {
 template <class T>
 inline constexpr bool kIsText = std::is_same_v<T, std::string>;
 template <class T>
-inline constexpr bool kIsEnum = std::is_enum_v<T>;
+inline constexpr bool kIsEnum = false;
+template <class E>
+inline constexpr bool kIsEnum<EnumValue<E>> = true;
 template <class T>
 inline constexpr bool kIsNumber = std::is_integral_v<T>;
 
@@ -81,8 +84,11 @@ template <class R>
 R FromRecord(const CRecordOf<R>& record) {
     R value;
     record_detail::ForEachField<R>([&](const auto& field) {
-        if constexpr (record_detail::kIsText<std::remove_reference_t<decltype(value.*field.value)>>)
+        using T = std::remove_reference_t<decltype(value.*field.value)>;
+        if constexpr (record_detail::kIsText<T>)
             value.*field.value = TextOf(record.*field.record);
+        else if constexpr (record_detail::kIsEnum<T>)
+            std::memcpy(&(value.*field.value).raw, &(record.*field.record), sizeof(int32_t));
         else
             value.*field.value = record.*field.record;
     });
@@ -94,8 +100,11 @@ R FromRecord(const CRecordOf<R>& record) {
 template <class R>
 void CopyToRecord(const R& value, CRecordOf<R>& record) {
     record_detail::ForEachField<R>([&](const auto& field) {
-        if constexpr (record_detail::kIsText<std::remove_cvref_t<decltype(value.*field.value)>>)
+        using T = std::remove_cvref_t<decltype(value.*field.value)>;
+        if constexpr (record_detail::kIsText<T>)
             record.*field.record = DupString(value.*field.value);
+        else if constexpr (record_detail::kIsEnum<T>)
+            std::memcpy(&(record.*field.record), &(value.*field.value).raw, sizeof(int32_t));
         else
             record.*field.record = value.*field.value;
     });
@@ -124,7 +133,7 @@ bool ToArguments(const R& value, ActionResults& results, std::string* unwritable
         if constexpr (record_detail::kIsText<T>) {
             results.emplace_back(field.argument, value.*field.value);
         } else if constexpr (record_detail::kIsEnum<T>) {
-            auto text = TableOf(T{}).Text(value.*field.value);
+            auto text = TableOf(typename T::Enum{}).Text(value.*field.value);
             if (!text) {
                 written = false;
                 if (unwritable) *unwritable = field.argument;
@@ -151,7 +160,7 @@ std::string LogFields(const R& value) {
         if constexpr (record_detail::kIsText<T>)
             text += value.*field.value;
         else if constexpr (record_detail::kIsEnum<T>)
-            text += std::to_string(static_cast<int>(value.*field.value));
+            text += std::to_string((value.*field.value).raw);
         else
             text += record_detail::NumberText(value.*field.value);
     });
@@ -187,10 +196,10 @@ int FromResponse(const ResponseValues& values, R& out) {
         if constexpr (kIsText<T>) {
             value.*field.value = text;
         } else if constexpr (kIsEnum<T>) {
-            if (auto found = TableOf(T{}).Value(text)) {
+            if (auto found = TableOf(typename T::Enum{}).Value(text)) {
                 value.*field.value = *found;
             } else {
-                value.*field.value = UnknownValue<T>();
+                value.*field.value = UnknownValue<typename T::Enum>();
                 LogLine(DlnaLog(), field.unknown_level)
                     << "Invalid parameter: " << field.field << "_=" << LogSafe(text);
             }

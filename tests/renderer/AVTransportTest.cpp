@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "RendererTestSupport.h"
 
 using testing::ElementsAre;
@@ -155,7 +157,10 @@ TEST_F(AVTransport, StateStoredInsideTheQueryEventIsTheAnswer) {
 
 TEST_F(AVTransport, AStoredStateOutsideItsTableFailsTheAnswerInsteadOfReadingPastIt) {
     char speed[] = "1";
-    DLNA_TRANSPORT_INFO transport{static_cast<DLNA_TRANSPORT_STATE>(17), DLNA_STATUS_OK, speed};
+    DLNA_TRANSPORT_INFO transport{DLNA_PLAYING, DLNA_STATUS_OK, speed};
+    // As a C host may store it: a value C++ could not hold in the enum.
+    const int32_t seventeen = 17;
+    std::memcpy(&transport.current_transport_state, &seventeen, sizeof seventeen);
     ASSERT_EQ(DLNA_DMR_SetTransportInfo(0, &transport), 0);
     CaptureStderr();
     auto request = Call("GetTransportInfo");

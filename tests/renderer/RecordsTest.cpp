@@ -139,8 +139,11 @@ TEST(Records, TablesWorkBothWaysAndFindNothingOutsideTheirEntries) {
     ExpectBothWays(kSeekUnitTable);
     ExpectBothWays(kChannelTable);
     EXPECT_EQ(kTransportStateTable.Entries().size(), 5u);
-    EXPECT_FALSE(kTransportStateTable.Text(static_cast<DLNA_TRANSPORT_STATE>(5)));
-    EXPECT_FALSE(kRecQualityModeTable.Text(static_cast<DLNA_REC_QUALITY_MODE>(-2)));
+    for (int32_t outside : {-1, 5, 17}) {
+        EnumValue<DLNA_TRANSPORT_STATE> stored;
+        stored.raw = outside;
+        EXPECT_FALSE(kTransportStateTable.Text(stored)) << outside;
+    }
     EXPECT_FALSE(kSeekUnitTable.Value("rel_time"));
     EXPECT_FALSE(kChannelTable.Text(1));
 }

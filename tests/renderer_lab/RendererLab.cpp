@@ -2,11 +2,15 @@
 
 #include <cstdio>
 
+// A sanitizer build's renderer must not fail its exit on GLib's own memory.
 StagedRenderer::StagedRenderer(const std::string& name, std::vector<std::string> arguments)
-    : process_(std::string(RENDERER_STAGE) + "/bin/dlna-renderer", [&] {
-          arguments.insert(arguments.begin(), {"--ip", kLabAddress, "--name", name});
-          return arguments;
-      }()) {}
+    : process_(
+          std::string(RENDERER_STAGE) + "/bin/dlna-renderer",
+          [&] {
+              arguments.insert(arguments.begin(), {"--ip", kLabAddress, "--name", name});
+              return arguments;
+          }(),
+          PeerProcess::Setup{{{"LSAN_OPTIONS", "suppressions=" LSAN_SUPPRESSIONS}}, {}, false}) {}
 
 bool StagedRenderer::WaitUntilServing() {
     auto match = process_.WaitForOutput(R"(serving (http://([0-9.]+):(\d+)/\S+))", 30);
