@@ -12,6 +12,9 @@
 
 using AVTransportAction = InstanceAction<AVTransportListener>;
 
+// UPnP's "Action failed": the answer when stored state cannot be written.
+inline constexpr int kActionFailed = 501;
+
 using AVTransportStopAction =
     InstanceCommandAction<AVTransportListener, "Stop", &AVTransportListener::OnStop>;
 using AVTransportPauseAction =
@@ -96,7 +99,7 @@ public:
             results.clear();
             LogLine(DlnaLog(), LogLevel::Error)
                 << "Stored " << unwritable << " has no text form; InstanceID: " << instance_id;
-            return kNoListener;
+            return kActionFailed;
         }
         // The line is dropped under the default threshold: build it only when kept.
         if (static_cast<int>(LogLevel::Info) >= DlnaLog().Threshold())
