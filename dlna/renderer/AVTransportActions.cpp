@@ -1,5 +1,7 @@
 #include "AVTransportActions.h"
 
+#include <exception>
+
 #include "DlnaLog.h"
 #include "RendererTables.h"
 #include "SeekTarget.h"
@@ -69,7 +71,12 @@ int AVTransportUriAction::ProcessRequest(const std::string&, ActionResults&) {
             << ", " << metadata_argument_ << ": " << LogSafe(metadata);
     if (!listener) return kNoListener;
     // Freed when the host's callback has returned.
-    ContentElementPtr element = MetadataElement(metadata);
+    ContentElementPtr element;
+    try {
+        element = MetadataElement(metadata);
+    } catch (const std::exception& error) {
+        LogLine(DlnaLog(), LogLevel::Error) << "URI metadata not read: " << error.what();
+    }
     DLNA_URI_EVENT event{instance_id, uri.c_str(), element.get()};
     return (listener->*operation_)(&event);
 }

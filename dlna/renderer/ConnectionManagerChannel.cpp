@@ -1,7 +1,5 @@
 #include "ConnectionManagerChannel.h"
 
-#include <algorithm>
-
 namespace {
 constexpr int kInvalidConnection = 706;
 }
@@ -13,8 +11,8 @@ int ConnectionManagerChannel::OnGetProtocolInfo(std::string* source, std::string
     if (int result = Forward(&ConnectionManagerListener::OnGetProtocolInfo, source, sink))
         return result;
     std::lock_guard<std::mutex> guard(mutex_);
-    *source = TextOf(source_);
-    *sink = TextOf(sink_);
+    *source = source_.ToString();
+    *sink = sink_.ToString();
     return 0;
 }
 
@@ -39,41 +37,14 @@ int ConnectionManagerChannel::OnGetCurrentConnectionInfo(int32_t id, ConnectionI
     return kInvalidConnection;
 }
 
-void ConnectionManagerChannel::SetSinkList(const DLNA_PROTOCOL_INFO* infos, unsigned count) {
-    std::vector<Entry> list = ListOf(infos, count);
+void ConnectionManagerChannel::SetSinkList(ProtocolInfoList list) {
     std::lock_guard<std::mutex> guard(mutex_);
-    sink_.swap(list);
-    source_.clear();
+    std::swap(sink_, list);
+    source_.Clear();
 }
 
-void ConnectionManagerChannel::SetSourceList(const DLNA_PROTOCOL_INFO* infos, unsigned count) {
-    std::vector<Entry> list = ListOf(infos, count);
+void ConnectionManagerChannel::SetSourceList(ProtocolInfoList list) {
     std::lock_guard<std::mutex> guard(mutex_);
-    source_.swap(list);
-    sink_.clear();
-}
-
-// Until the shared protocol-info values land in dlna/content, the lists keep
-// the four parts themselves, with the same adding rule.
-std::vector<ConnectionManagerChannel::Entry> ConnectionManagerChannel::ListOf(
-    const DLNA_PROTOCOL_INFO* infos, unsigned count) {
-    std::vector<Entry> list;
-    for (unsigned i = 0; i < count; ++i) {
-        const DLNA_PROTOCOL_INFO& info = infos[i];
-        Entry entry{info.protocol, info.network, info.content_format, info.additional_info};
-        const bool complete =
-            std::none_of(entry.begin(), entry.end(), [](const auto& part) { return part.empty(); });
-        if (complete && std::find(list.begin(), list.end(), entry) == list.end())
-            list.push_back(std::move(entry));
-    }
-    return list;
-}
-
-std::string ConnectionManagerChannel::TextOf(const std::vector<Entry>& list) {
-    std::string text;
-    for (const Entry& entry : list) {
-        if (!text.empty()) text += ",";
-        text += entry[0] + ":" + entry[1] + ":" + entry[2] + ":" + entry[3];
-    }
-    return text;
+    std::swap(source_, list);
+    sink_.Clear();
 }

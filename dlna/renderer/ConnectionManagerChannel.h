@@ -1,5 +1,4 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -7,7 +6,7 @@
 
 #include "Channel.h"
 #include "ConnectionManagerListener.h"
-#include "DLNA.h"
+#include "ProtocolInfo.h"
 
 // A device's ConnectionManager state: its Source and Sink protocol lists and
 // its single connection. The renderer and the server each own one. Host
@@ -23,20 +22,13 @@ public:
     int OnGetCurrentConnectionIDs(std::string* ids) override;
     int OnGetCurrentConnectionInfo(int32_t id, ConnectionInfo* info) override;
 
-    // Host setters: the entries become one list and the other is emptied.
-    // Incomplete or repeated entries are left out; the caller has checked
-    // that no string is NULL.
-    void SetSinkList(const DLNA_PROTOCOL_INFO* infos, unsigned count);
-    void SetSourceList(const DLNA_PROTOCOL_INFO* infos, unsigned count);
+    // Host setters: the list becomes one of the two, the other is emptied.
+    void SetSinkList(ProtocolInfoList list);
+    void SetSourceList(ProtocolInfoList list);
 
 private:
-    // protocol, network, content format, additional info.
-    using Entry = std::array<std::string, 4>;
-    static std::vector<Entry> ListOf(const DLNA_PROTOCOL_INFO* infos, unsigned count);
-    static std::string TextOf(const std::vector<Entry>& list);
-
     mutable std::mutex mutex_;
-    std::vector<Entry> source_;
-    std::vector<Entry> sink_;
+    ProtocolInfoList source_;
+    ProtocolInfoList sink_;
     std::vector<ConnectionInfo> connections_;
 };

@@ -6,24 +6,19 @@
 #include "DLNAContext.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
+#include "ProtocolInfo.h"
 
 namespace {
 
-bool Complete(const DLNA_PROTOCOL_INFO* infos, unsigned count) {
-    if (count > 0 && !infos) return false;
-    for (unsigned i = 0; i < count; ++i) {
-        const DLNA_PROTOCOL_INFO& info = infos[i];
-        if (!info.protocol || !info.network || !info.content_format || !info.additional_info)
-            return false;
-    }
-    return true;
-}
-
+// Incomplete or repeated entries are left out; a NULL string refuses the
+// whole list and changes nothing.
 template <class Set>
 int SetList(const char* function, const DLNA_PROTOCOL_INFO* infos, unsigned count, Set set) {
     return Guarded(function, static_cast<int>(DLNA_E_INVALID_ARGUMENT), [&] {
-        if (!Complete(infos, count)) return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
-        set(DLNAContext::Instance(), infos, count);
+        ProtocolInfoList list;
+        if (!ProtocolInfoList::FromArray(infos, count, &list))
+            return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
+        set(DLNAContext::Instance(), std::move(list));
         return static_cast<int>(DLNA_OK);
     });
 }
@@ -34,15 +29,15 @@ extern "C" {
 
 int DLNA_DMR_SetProtocolInfo(const DLNA_PROTOCOL_INFO* infos, unsigned count) {
     return SetList("DLNA_DMR_SetProtocolInfo", infos, count,
-                   [](DLNAContext& context, auto... args) {
-                       context.Renderer().ConnectionManager().SetSinkList(args...);
+                   [](DLNAContext& context, ProtocolInfoList list) {
+                       context.Renderer().ConnectionManager().SetSinkList(std::move(list));
                    });
 }
 
 int DLNA_DMS_SetProtocolInfo(const DLNA_PROTOCOL_INFO* infos, unsigned count) {
     return SetList("DLNA_DMS_SetProtocolInfo", infos, count,
-                   [](DLNAContext& context, auto... args) {
-                       context.Server().ConnectionManager().SetSourceList(args...);
+                   [](DLNAContext& context, ProtocolInfoList list) {
+                       context.Server().ConnectionManager().SetSourceList(std::move(list));
                    });
 }
 

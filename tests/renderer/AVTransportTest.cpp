@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "RendererTestSupport.h"
 
@@ -206,6 +208,26 @@ TEST_F(AVTransport, AnUnknownInstanceIsLoggedAndLeavesInstanceZeroAlone) {
                     Pair("CurrentURIMetaData", ""), Pair("NextURI", ""),
                     Pair("NextURIMetaData", ""), Pair("PlayMedium", ""), Pair("RecordMedium", ""),
                     Pair("WriteStatus", "")));
+}
+
+std::string FileText(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(AVTransport, TheHostGetsTheMetadataItemOnlyWhenItHoldsNoContainer) {
+    const std::pair<const char*, const char*> cases[] = {{"item.xml", "Tone"},
+                                                         {"container.xml", nullptr},
+                                                         {"container_and_item.xml", nullptr},
+                                                         {"not_didl.xml", nullptr}};
+    for (const auto& [fixture, title] : cases) {
+        host.events.clear();
+        const std::string didl = FileText(RendererFixture(std::string("metadata/") + fixture));
+        EXPECT_EQ(Call("SetAVTransportURI", {{"CurrentURIMetaData", didl}})->ErrorCode(), 0);
+        ASSERT_EQ(host.events.size(), 1u) << fixture;
+        EXPECT_EQ(host.events[0].metadata, title != nullptr) << fixture;
+        EXPECT_EQ(host.events[0].title, title ? title : "") << fixture;
+    }
 }
 
 TEST_F(AVTransport, SetAVTransportURIIsLoggedWithItsArguments) {

@@ -25,12 +25,17 @@ inline std::string RendererFixture(const std::string& relative) {
 
 // One event as the host saw it, with the data decoded while it was valid.
 struct HostEvent {
-    int event = -1;
-    uint32_t id = 0;      // the instance, from the data pointer or the record
-    std::string text;     // URI, speed or seek target
-    int32_t number = 0;   // seek unit, channel, or keep-alive connection id
-    uint16_t volume = 0;  // SetVolume's desired volume
+    HostEvent(int event = -1, uint32_t id = 0, std::string text = {}, int32_t number = 0,
+              uint16_t volume = 0)
+        : event(event), id(id), text(std::move(text)), number(number), volume(volume) {}
+
+    int event;
+    uint32_t id;       // the instance, from the data pointer or the record
+    std::string text;  // URI, speed or seek target
+    int32_t number;    // seek unit, channel, or keep-alive connection id
+    uint16_t volume;   // SetVolume's desired volume
     bool metadata = false;
+    std::string title;  // the metadata item's
 
     bool operator==(const HostEvent&) const = default;
 };
@@ -67,6 +72,8 @@ private:
                 e.id = uri->id;
                 e.text = uri->uri;
                 e.metadata = uri->metadata != nullptr;
+                if (uri->metadata && uri->metadata->type == DLNA_CONTENT_ITEM)
+                    e.title = uri->metadata->element.item.title;
                 break;
             }
             case DLNA_DMR_PLAY_EVENT: {
@@ -112,7 +119,7 @@ private:
 
 // Events built in a table.
 inline HostEvent IdEvent(int event, uint32_t id) {
-    return {event, id, {}, 0, 0, false};
+    return {event, id};
 }
 
 // The five renderer services of the shipped description, answering through
