@@ -1,9 +1,28 @@
 #include "DLNAServiceFactory.h"
 
+#include "AuthenticationActionFilter.h"
+#include "AuthenticationManager.h"
+#include "AuthenticationService.h"
 #include "DeviceTypes.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
+#include "UpnpRootDevice.h"
 #include "UpnpService.h"
+#include "UpnpUtility.h"
+
+namespace {
+
+// Guards Browse on the local root device while it is being built (it is
+// registered only afterwards). Services of remote devices are made later,
+// for a root that is long registered, and must never guard this process's
+// own requests.
+void GuardBrowse(const std::shared_ptr<AuthenticationManager>& manager) {
+    auto root = UpnpUtility::Instance().RootDevice();
+    if (root && root->Handle() < 0)
+        root->AddFilter(std::make_shared<AuthenticationActionFilter>("Browse", manager));
+}
+
+}  // namespace
 
 std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo& device,
                                                                const ServiceInfo& service) {
@@ -14,6 +33,11 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
     // Renderer services.
 
     // Server services.
+    if (type == kAuthenticationType) {
+        std::shared_ptr<AuthenticationManager> manager = for_server ? authentication_ : nullptr;
+        if (manager) GuardBrowse(manager);
+        return std::make_shared<AuthenticationService>(service, manager);
+    }
 
     return nullptr;
 }
