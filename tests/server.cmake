@@ -4,5 +4,6 @@ halvorn_test(test_server LABEL unit
   SOURCES server/AuthenticationTest.cpp
           server/DigestTest.cpp
           server/HardwareAddressCacheTest.cpp
+          server/ServerFunctionsTest.cpp
   LIBS dlna_core)
 target_include_directories(test_server PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/server)
