@@ -5,5 +5,6 @@ halvorn_test(test_server LABEL unit
           server/DigestTest.cpp
           server/HardwareAddressCacheTest.cpp
           server/ServerFunctionsTest.cpp
+          server/ContentDirectoryTest.cpp
   LIBS dlna_core)
 target_include_directories(test_server PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/server)

@@ -3,6 +3,7 @@
 #include "AuthenticationActionFilter.h"
 #include "AuthenticationManager.h"
 #include "AuthenticationService.h"
+#include "ContentDirectoryService.h"
 #include "DeviceTypes.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
@@ -33,6 +34,7 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
     // Renderer services.
 
     // Server services.
+    if (type == kContentDirectoryType) return std::make_shared<ContentDirectoryService>(service);
     if (type == kAuthenticationType) {
         std::shared_ptr<AuthenticationManager> manager = for_server ? authentication_ : nullptr;
         if (manager) GuardBrowse(manager);
