@@ -71,7 +71,7 @@ protected:
     }
     // 0 when the filter lets Browse through; otherwise the error it set.
     int Browse(const std::string& client) {
-        ServerCall call("Browse", "Browse_root_metadata.xml", client);
+        ServerCall call("Browse", "Browse_metadata.xml", client);
         if (filter.Accept(call.get())) return 0;
         EXPECT_EQ(call.ErrorText(), "Unauthenticated access");
         return call.ErrorCode();
@@ -214,14 +214,18 @@ protected:
         ASSERT_TRUE(root);
     }
     void TearDown() override {
+        // No library context exists here, so DLNA_Finalize would leave the
+        // root device to static destruction, after the file registry.
+        root.reset();
         CaptureStderr();
-        DLNA_Finalize();
+        UpnpUtility::Instance().Finish();
+        UpnpUtility::Destroy();
         GetCapturedStderr();
         HardwareAddressCache::Instance().SetTable(
             std::make_shared<platform::KernelNeighbourTable>());
     }
     int Browse(const std::string& client) {
-        ServerCall call("Browse", "Browse_root_metadata.xml", client);
+        ServerCall call("Browse", "Browse_metadata.xml", client);
         CaptureStderr();
         root->OnActionRequest(call.get());
         GetCapturedStderr();
