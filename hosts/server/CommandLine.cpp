@@ -34,10 +34,14 @@ bool ParsePort(const char* text, int* port) {
 bool ParseCommandLine(int argc, char** argv, const std::string& default_description,
                       ServerOptions* options, std::string* error) {
     static const option kOptions[] = {
-        {"name", required_argument, nullptr, 'n'},  {"password", required_argument, nullptr, 'p'},
-        {"port", required_argument, nullptr, 'P'},  {"ip", required_argument, nullptr, 'i'},
-        {"desc", required_argument, nullptr, 'd'},  {"recursive", no_argument, nullptr, 'r'},
-        {"watch", no_argument, nullptr, 'w'},       {"help", no_argument, nullptr, 'h'},
+        {"name", required_argument, nullptr, 'n'},
+        {"password", required_argument, nullptr, 'p'},
+        {"port", required_argument, nullptr, 'P'},
+        {"ip", required_argument, nullptr, 'i'},
+        {"desc", required_argument, nullptr, 'd'},
+        {"recursive", no_argument, nullptr, 'r'},
+        {"watch", no_argument, nullptr, 'w'},
+        {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     *options = ServerOptions{};
@@ -46,17 +50,31 @@ bool ParseCommandLine(int argc, char** argv, const std::string& default_descript
     optind = 1;
     for (int c; (c = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1;) {
         switch (c) {
-            case 'n': options->name = optarg; break;
-            case 'p': options->password = optarg; break;
-            case 'i': options->ip = optarg; break;
-            case 'd': options->description = optarg; break;
-            case 'r': options->recursive = true; break;
-            case 'w': options->watch = true; break;
-            case 'h': options->help = true; return true;
+            case 'n':
+                options->name = optarg;
+                break;
+            case 'p':
+                options->password = optarg;
+                break;
+            case 'i':
+                options->ip = optarg;
+                break;
+            case 'd':
+                options->description = optarg;
+                break;
+            case 'r':
+                options->recursive = true;
+                break;
+            case 'w':
+                options->watch = true;
+                break;
+            case 'h':
+                options->help = true;
+                return true;
             case 'P':
                 if (!ParsePort(optarg, &options->port)) {
-                    *error = std::string("--port wants a number from 0 to 65535, not '") +
-                             optarg + "'";
+                    *error =
+                        std::string("--port wants a number from 0 to 65535, not '") + optarg + "'";
                     return false;
                 }
                 break;

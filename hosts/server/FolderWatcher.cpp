@@ -64,7 +64,9 @@ void FolderWatcher::AddWatch(const std::string& directory) {
     }
 }
 
-void FolderWatcher::NoteShared(const std::string& path) { shared_.insert(path); }
+void FolderWatcher::NoteShared(const std::string& path) {
+    shared_.insert(path);
+}
 
 void FolderWatcher::Run(int stop_fd) {
     // Big enough for many events at once; inotify never splits one.

@@ -13,7 +13,7 @@ ShareProgressLine::ShareProgressLine(std::FILE* out)
     : out_(out),
       terminal_(isatty(fileno(out)) == 1),
       start_(std::chrono::steady_clock::now()),
-      last_draw_(start_) {}
+      last_draw_(start_ - kRedraw) {}
 
 double ShareProgressLine::Seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();

@@ -58,7 +58,9 @@ bool PortInUse(const std::string& ip, int port) {
 }
 
 // The server answers every event: the state it reports needs no decision.
-int OnEvent(DLNA_EVENT, void*, void*) { return 0; }
+int OnEvent(DLNA_EVENT, void*, void*) {
+    return 0;
+}
 
 // SIGTERM and SIGINT end the server: a thread waits for them and tells the
 // main thread through an eventfd. They are blocked before any other thread
@@ -99,8 +101,7 @@ std::string Address(const ServerOptions& options) {
            std::to_string(options.port);
 }
 
-int Serve(const ServerOptions& options, const std::vector<std::string>& folders,
-          StopSignal& stop) {
+int Serve(const ServerOptions& options, const std::vector<std::string>& folders, StopSignal& stop) {
     if (DLNA_Initialize(options.ip.empty() ? nullptr : options.ip.c_str(),
                         static_cast<uint16_t>(options.port)) != DLNA_OK)
         return Fail("cannot start UPnP on " + Address(options) +
@@ -148,10 +149,8 @@ int Serve(const ServerOptions& options, const std::vector<std::string>& folders,
     }
     progress.Finish(count.skipped, count.failed, folders.size());
 
-    if (watcher)
-        watcher->Run(stop.fd());
-    else
-        stop.Wait();
+    if (watcher) watcher->Run(stop.fd());
+    stop.Wait();
     return 0;
 }
 
@@ -185,6 +184,8 @@ int main(int argc, char** argv) {
         return Fail("port " + std::to_string(options.port) +
                     " is in use (pick another with --port, or 0 for any)");
 
+    // A client that drops a download must not end the server.
+    signal(SIGPIPE, SIG_IGN);
     StopSignal stop;
     const int status = Serve(options, folders, stop);
     DLNA_Finalize();
