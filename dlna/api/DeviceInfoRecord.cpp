@@ -8,7 +8,7 @@
 namespace {
 
 // Fields 2 to 11, which a host may set.
-const std::pair<char* DLNA_DEVICE_INFO::*, std::string DeviceInfo::*> kSettable[] = {
+const std::pair<char * DLNA_DEVICE_INFO::*, std::string DeviceInfo::*> kSettable[] = {
     {&DLNA_DEVICE_INFO::friendly_name, &DeviceInfo::friendlyName},
     {&DLNA_DEVICE_INFO::manufacturer, &DeviceInfo::manufacturer},
     {&DLNA_DEVICE_INFO::manufacturer_url, &DeviceInfo::manufacturerURL},
