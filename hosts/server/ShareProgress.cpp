@@ -33,8 +33,8 @@ void ShareProgressLine::FileShared() {
 
 void ShareProgressLine::Finish(size_t skipped, size_t failed, size_t folders) {
     if (terminal_) std::fputs("\r\033[K", out_);
-    std::fprintf(out_, "dlna-server: shared %zu files from %zu folder%s in %.3f s", shared_,
-                 folders, folders == 1 ? "" : "s", Seconds());
+    std::fprintf(out_, "dlna-server: shared %zu file%s from %zu folder%s in %.3f s", shared_,
+                 shared_ == 1 ? "" : "s", folders, folders == 1 ? "" : "s", Seconds());
     if (skipped || failed) std::fprintf(out_, " (%zu skipped, %zu refused)", skipped, failed);
     std::fputc('\n', out_);
     std::fflush(out_);
