@@ -17,7 +17,7 @@
 
 #include "HttpClient.h"
 #include "LabGuard.h"
-#include "PeerProcess.h"
+#include "ChildProcess.h"
 
 namespace {
 
@@ -78,8 +78,8 @@ void Measure(const Target& target) {
 }
 
 // gmediarender on its own port; empty when it does not answer.
-std::unique_ptr<PeerProcess> StartPeer(Target& target) {
-    auto peer = std::make_unique<PeerProcess>(
+std::unique_ptr<ChildProcess> StartPeer(Target& target) {
+    auto peer = std::make_unique<ChildProcess>(
         "/usr/bin/gmediarender",
         std::vector<std::string>{"-I", "lab0", "-p", std::to_string(target.port), "-f",
                                  "bench peer", "--gstout-audiosink", "fakesink",
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string stage = argc > 1 ? argv[1] : DEFAULT_STAGE;
-    PeerProcess renderer(stage + "/bin/dlna-renderer",
+    ChildProcess renderer(stage + "/bin/dlna-renderer",
                          {"--null", "--ip", "198.51.100.1", "--name", "bench renderer"});
     auto served = renderer.WaitForOutput(R"(serving http://([0-9.]+):(\d+)/)", 30);
     if (served.empty()) {

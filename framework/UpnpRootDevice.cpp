@@ -40,6 +40,13 @@ UpnpRootDevice::~UpnpRootDevice() {
     factory.reset();
 }
 
+void UpnpRootDevice::AddFilter(std::shared_ptr<ActionFilter> filter) {
+    if (!filter) return;
+    for (const auto& existing : filters)
+        if (existing->IsSame(*filter)) return;
+    filters.push_back(std::move(filter));
+}
+
 int UpnpRootDevice::PrepareDescription(IXML_Document* doc, const std::string& address) {
     std::string serial = "105075";
     try {

@@ -1,13 +1,14 @@
 #include "DeviceInfoRecord.h"
 
+#include <string>
 #include <utility>
 
 #include "CString.h"
 
 namespace {
 
-// The fields a host may set, in record order.
-constexpr std::pair<char * DLNA_DEVICE_INFO::*, std::string DeviceInfo::*> kSettable[] = {
+// Fields 2 to 11, which a host may set.
+const std::pair<char * DLNA_DEVICE_INFO::*, std::string DeviceInfo::*> kSettable[] = {
     {&DLNA_DEVICE_INFO::friendly_name, &DeviceInfo::friendlyName},
     {&DLNA_DEVICE_INFO::manufacturer, &DeviceInfo::manufacturer},
     {&DLNA_DEVICE_INFO::manufacturer_url, &DeviceInfo::manufacturerURL},
@@ -22,7 +23,7 @@ constexpr std::pair<char * DLNA_DEVICE_INFO::*, std::string DeviceInfo::*> kSett
 
 }  // namespace
 
-void CopyToRecord(const DeviceInfo& info, DLNA_DEVICE_INFO& record) {
+void FillDeviceInfo(const DeviceInfo& info, DLNA_DEVICE_INFO* record) {
     DLNA_DEVICE_INFO filled{};
     try {
         filled.device_type = DupString(info.deviceType);
@@ -34,10 +35,10 @@ void CopyToRecord(const DeviceInfo& info, DLNA_DEVICE_INFO& record) {
         throw;
     }
     filled.port = static_cast<uint16_t>(info.port);
-    record = filled;
+    *record = filled;
 }
 
-DeviceInfo WithRecordFields(DeviceInfo info, const DLNA_DEVICE_INFO& record) {
+DeviceInfo MergeDeviceInfo(DeviceInfo info, const DLNA_DEVICE_INFO& record) {
     for (const auto& [field, member] : kSettable)
         if (record.*field) info.*member = record.*field;
     return info;

@@ -1,11 +1,11 @@
 #pragma once
-// A device's identity as the interface's DLNA_DEVICE_INFO record, both ways.
+// A device's identity across the interface: DeviceInfo <-> DLNA_DEVICE_INFO.
 #include "DLNA.h"
 #include "DeviceInfo.h"
 
-// Fills `record` with new strings (released with DLNA_FreeDeviceInfo).
-void CopyToRecord(const DeviceInfo& info, DLNA_DEVICE_INFO& record);
+// Fills all fourteen fields with new heap strings (DLNA_FreeDeviceInfo);
+// leaves `record` untouched when memory runs out (throws std::bad_alloc).
+void FillDeviceInfo(const DeviceInfo& info, DLNA_DEVICE_INFO* record);
 
-// `info` with each non-NULL field of friendly_name to upc taken from the
-// record; the other fields stay as they are.
-DeviceInfo WithRecordFields(DeviceInfo info, const DLNA_DEVICE_INFO& record);
+// `info` with each of friendly_name to upc that the host gave replaced.
+DeviceInfo MergeDeviceInfo(DeviceInfo info, const DLNA_DEVICE_INFO& record);

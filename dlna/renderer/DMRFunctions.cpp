@@ -44,7 +44,7 @@ int DLNA_DMR_GetDeviceInfo(DLNA_DEVICE_INFO* info) {
         if (!device) return kInvalidArgument;
         // The request path rewrites the device's address under this lock.
         std::lock_guard<std::recursive_mutex> guard(UpnpUtility::Instance().Lock());
-        CopyToRecord(device->Info(), *info);
+        FillDeviceInfo(device->Info(), info);
         return kOk;
     });
 }
@@ -55,7 +55,7 @@ int DLNA_DMR_SetDeviceInfo(const DLNA_DEVICE_INFO* info) {
         auto device = Renderer().Device();
         if (!device) return kInvalidArgument;
         std::lock_guard<std::recursive_mutex> guard(UpnpUtility::Instance().Lock());
-        device->SetDeviceInfo(WithRecordFields(device->Info(), *info));
+        device->SetDeviceInfo(MergeDeviceInfo(device->Info(), *info));
         return kOk;
     });
 }
