@@ -20,7 +20,7 @@ namespace {
 
 const std::string kLab1 = "198.51.100.2";
 
-std::string Run(const std::string& command, int* status) {
+std::string RunCommand(const std::string& command, int* status) {
     std::string output;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return output;
@@ -63,7 +63,7 @@ TEST_F(CHost, BuiltAgainstTheInstalledLibraryFindsRealPeersAndSharesAFile) {
         "PKG_CONFIG_PATH='" + stage + "/" DLNA_LIBDIR "/pkgconfig' '" C_COMPILER
         "' -std=c99 -Wall -Wextra -Werror -pedantic " C_HOST_FLAGS " '" C_HOST_SOURCE "' -o '" +
         program + "' $(pkg-config --cflags --libs dlna)";
-    const std::string built = Run(build, &status);
+    const std::string built = RunCommand(build, &status);
     ASSERT_EQ(status, 0) << build << "\n" << built;
 
     Start({"gmediarender",
@@ -84,7 +84,7 @@ TEST_F(CHost, BuiltAgainstTheInstalledLibraryFindsRealPeersAndSharesAFile) {
     std::ofstream(shared) << std::string(900, 'x');
     const std::string run = "'" + program + "' '" + stage + "/share/dlna/web/DMS.xml' '" +
                             shared.string() + "' 30";
-    const std::string output = Run(run, &status);
+    const std::string output = RunCommand(run, &status);
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 0) << output;
     EXPECT_NE(output.find("version 12.12.35"), std::string::npos) << output;
