@@ -60,7 +60,8 @@ TEST_F(CHost, BuiltAgainstTheInstalledLibraryFindsRealPeersAndSharesAFile) {
     const std::string program = (root / "calling_order").string();
     int status = -1;
     const std::string build =
-        "PKG_CONFIG_PATH='" + stage + "/" DLNA_LIBDIR "/pkgconfig' '" C_COMPILER
+        // Exported: the variable must reach the substituted pkg-config too.
+        "export PKG_CONFIG_PATH='" + stage + "/" DLNA_LIBDIR "/pkgconfig'; '" C_COMPILER
         "' -std=c99 -Wall -Wextra -Werror -pedantic " C_HOST_FLAGS " '" C_HOST_SOURCE "' -o '" +
         program + "' $(pkg-config --cflags --libs dlna)";
     const std::string built = RunCommand(build, &status);
