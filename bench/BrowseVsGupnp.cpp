@@ -4,7 +4,9 @@
 //   tools/netlab build/bench/bench_browse_vs_gupnp [stage prefix]
 // The library runs on lab0, the server on lab1; GUPnP runs after the
 // library has finished, so the two never share the lab at once.
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -73,14 +75,27 @@ double Percentile(std::vector<double> values, double p) {
     return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
 }
 
-// The shared folder's container: the root's only child.
-std::string FolderContainer(DLNA_DEVICE_HANDLE server) {
+// Whether `id` has at least one child.
+bool HasChildren(DLNA_DEVICE_HANDLE server, const char* id) {
+    DLNA_CONTENT_ELEMENT* elements = nullptr;
+    int32_t count = 0;
+    const bool has = DLNA_DMSC_Browse(server, id, 1, "*", 0, 1, "", &elements, &count) == 0 &&
+                     count > 0;
+    DLNA_DMSC_FreeContentElement(elements, count);
+    return has;
+}
+
+// The category container that holds the shared MP3s: the root's only
+// container with children.
+std::string AudioContainer(DLNA_DEVICE_HANDLE server) {
     DLNA_CONTENT_ELEMENT* elements = nullptr;
     int32_t count = 0;
     std::string id;
-    if (DLNA_DMSC_Browse(server, "0", 1, "*", 0, 0, "", &elements, &count) == 0 && count > 0 &&
-        elements[0].type == DLNA_CONTENT_CONTAINER)
-        id = elements[0].element.container.id;
+    if (DLNA_DMSC_Browse(server, "0", 1, "*", 0, 0, "", &elements, &count) == 0)
+        for (int32_t i = 0; i < count && id.empty(); ++i)
+            if (elements[i].type == DLNA_CONTENT_CONTAINER &&
+                HasChildren(server, elements[i].element.container.id))
+                id = elements[i].element.container.id;
     DLNA_DMSC_FreeContentElement(elements, count);
     return id;
 }
@@ -136,8 +151,17 @@ int main(int argc, char** argv) {
     std::string udn, container;
     std::vector<double> ours;
     if (DLNA_DEVICE_HANDLE handle = FindServer(found, &udn)) {
-        container = FolderContainer(handle);
+        container = AudioContainer(handle);
+        // The parser logs every attribute it does not keep (our server's
+        // duration among them): off the terminal, as a host would keep it.
+        std::fflush(stderr);
+        const int saved = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
         if (!container.empty()) ours = TimeBrowses(handle, container);
+        dup2(saved, STDERR_FILENO);
+        close(null);
+        close(saved);
     }
     DLNA_SetCallback(nullptr, nullptr);
     DLNA_Finalize();
