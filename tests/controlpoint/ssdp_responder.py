@@ -169,9 +169,20 @@ class Responder:
         """Keeps the port with a full accept queue, so new SYNs are dropped."""
         server.shutdown(socket.SHUT_RDWR)
         server.close()
-        self.frozen = socket.socket()
-        self.frozen.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.frozen.bind((self.address, self.port))
+        # The accepting thread may still hold the old socket for a moment:
+        # its port stays taken until that accept returns.
+        deadline = time.monotonic() + 10
+        while True:
+            self.frozen = socket.socket()
+            self.frozen.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            try:
+                self.frozen.bind((self.address, self.port))
+                break
+            except OSError:
+                self.frozen.close()
+                if time.monotonic() > deadline:
+                    raise
+                time.sleep(0.05)
         self.frozen.listen(0)
         self.fillers = []
         for _ in range(2):
