@@ -2,8 +2,8 @@
 
 #include "CastLog.h"
 
-ReceiverSupervisor::ReceiverSupervisor(QString program, QStringList arguments, QString folder,
-                                       QObject* parent)
+ReceiverSupervisor::ReceiverSupervisor(QString program, std::function<QStringList()> arguments,
+                                       QString folder, QObject* parent)
     : QObject(parent),
       program_(std::move(program)),
       arguments_(std::move(arguments)),
@@ -17,7 +17,7 @@ ReceiverSupervisor::ReceiverSupervisor(QString program, QStringList arguments, Q
 bool ReceiverSupervisor::Start() {
     stopped_ = false;
     started_ = RestartPolicy::Clock::now();
-    if (child_.Start(program_, arguments_, folder_)) return true;
+    if (child_.Start(program_, arguments_(), folder_)) return true;
     ScheduleRestart();
     return false;
 }
@@ -32,7 +32,7 @@ void ReceiverSupervisor::Launch() {
     if (stopped_) return;
     CastLog(CastLogLevel::Warning) << "Starting Halvorn again";
     started_ = RestartPolicy::Clock::now();
-    if (!child_.Start(program_, arguments_, folder_)) ScheduleRestart();
+    if (!child_.Start(program_, arguments_(), folder_)) ScheduleRestart();
 }
 
 void ReceiverSupervisor::OnEnded(int exit_code, QProcess::ExitStatus status) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 
 #include "ChildProcess.h"
 #include "RestartPolicy.h"
@@ -15,7 +16,8 @@ class ReceiverSupervisor : public QObject {
     Q_OBJECT
 
 public:
-    ReceiverSupervisor(QString program, QStringList arguments, QString folder,
+    // `arguments` is asked anew for every start.
+    ReceiverSupervisor(QString program, std::function<QStringList()> arguments, QString folder,
                        QObject* parent = nullptr);
 
     // The first start; a failed one is retried like an ended run.
@@ -31,7 +33,7 @@ private:
     void ScheduleRestart();
 
     QString program_;
-    QStringList arguments_;
+    std::function<QStringList()> arguments_;
     QString folder_;
     ChildProcess child_;
     RestartPolicy policy_;

@@ -1,9 +1,11 @@
 // How the screen-cast server lives and dies: one instance per user (a dead
-// holder's lock does not count), a crash leaves a report, and a receiver
-// that keeps dying is restarted only a few times a minute.
+// holder's lock does not count), a crash leaves a report, a receiver that
+// keeps dying is restarted only a few times a minute, on a port nobody holds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "CrashReport.h"
+#include "ListenPort.h"
 #include "RestartPolicy.h"
 #include "SingleInstance.h"
 
@@ -97,4 +100,20 @@ TEST(CastServerRestarts, QuickFailuresBackOffAndStayWithinTheLimit) {
     // A run of a minute counts as recovered: the next restart is quick again.
     const Clock::time_point ended = now + RestartPolicy::kStableRun;
     EXPECT_EQ(policy.NextStart(now, ended) - ended, RestartPolicy::kFirstDelay);
+}
+
+TEST(CastServerListenPort, PortInUseIsPassedOver) {
+    // Hold the first free port from 49152 the way a running server does.
+    const std::uint16_t held = FirstFreeListenPort();
+    ASSERT_NE(held, 0);
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(held);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(fd, 1), 0);
+    const std::uint16_t next = FirstFreeListenPort(held);
+    EXPECT_GT(next, held);
+    close(fd);
 }
