@@ -1,9 +1,27 @@
 #include "ChildProcess.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include "CastLog.h"
+
+namespace {
+
+// Runs in the child between fork and exec: async-signal-safe calls only.
+void PrepareChild() {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    // libupnp's sockets are not close-on-exec: without this the children
+    // would hold the media server's listening port after it is gone.
+    if (close_range(3, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+        const long limit = sysconf(_SC_OPEN_MAX);
+        for (long fd = 3; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd)
+            fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+    }
+}
+
+}  // namespace
 
 ChildProcess::ChildProcess(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)) {}
@@ -20,7 +38,7 @@ bool ChildProcess::Start(const QString& program, const QStringList& arguments,
     process->setWorkingDirectory(folder);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
-    process->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    process->setChildProcessModifier(PrepareChild);
     process->start();
     if (!process->waitForStarted()) {
         CastLog(CastLogLevel::Error)

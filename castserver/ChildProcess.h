@@ -1,8 +1,9 @@
 #pragma once
 // A child program started from a given folder, with its output forwarded to
-// ours and standard input closed. It is asked to stop with SIGTERM and
-// killed when it does not end in time; it also gets SIGTERM should this
-// process die first, so no orphan outlives the application.
+// ours, standard input closed and no other descriptor of ours. It is asked
+// to stop with SIGTERM and killed when it does not end in time; it also gets
+// SIGTERM should this process die first, so no orphan outlives the
+// application.
 #include <QObject>
 #include <QProcess>
 #include <QString>
