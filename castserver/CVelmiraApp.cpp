@@ -32,7 +32,6 @@ void OnTerminationSignal(int) {
 CVelmiraApp::CVelmiraApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("PCBriskenServer");
     setApplicationVersion(CASTSERVER_VERSION);
-    setApplicationDisplayName(texts::kTitle);
     // Hiding the window to the tray, or closing the settings box while it is
     // hidden, must not end the application.
     setQuitOnLastWindowClosed(false);
