@@ -1,5 +1,7 @@
 #include "ActionParameter.h"
 
+#include "Logger.h"
+
 #include <boost/lexical_cast.hpp>
 #include <charconv>
 #include <cmath>
@@ -48,5 +50,6 @@ std::string ParameterText(float value) {
 }
 
 void ReportParameterError(const std::string& name, const std::string& text) {
-    std::cerr << "Action " << name << "Parameter :" << text << std::flush;
+    // The text comes from the client: cut and escaped like any logged value.
+    std::cerr << "Action " << name << "Parameter :" << LogSafe(text) << std::flush;
 }

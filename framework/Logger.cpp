@@ -19,7 +19,52 @@ const LevelInfo* Level(int level) {
     return &levels[level];
 }
 
+// One character of `text` at `at` as it goes into the log; `size` gets the
+// bytes it spans. A UTF-8 sequence stays whole so a cut never splits it.
+std::string_view Escaped(std::string_view text, size_t at, size_t* size, char (&buffer)[5]) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    *size = 1;
+    switch (c) {
+        case '\\':
+            return "\\\\";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        case '\t':
+            return "\\t";
+        default:
+            break;
+    }
+    if (c < 0x20 || c == 0x7f) {
+        std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+        return {buffer, 4};
+    }
+    if (c >= 0xc0) {
+        const size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : 2;
+        while (*size < length && at + *size < text.size() &&
+               (static_cast<unsigned char>(text[at + *size]) & 0xc0) == 0x80)
+            ++*size;
+    }
+    return text.substr(at, *size);
+}
+
 }  // namespace
+
+std::string LogSafe(std::string_view text, size_t limit) {
+    std::string safe;
+    char buffer[5];
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t size = 0;
+        const std::string_view piece = Escaped(text, at, &size, buffer);
+        if (safe.size() + piece.size() > limit) break;
+        safe += piece;
+        at += size;
+    }
+    if (at < text.size()) safe += "...(" + std::to_string(text.size()) + " bytes)";
+    return safe;
+}
 
 Logger& Logger::Instance(const std::string& name) {
     static std::mutex registry_mutex;

@@ -2,6 +2,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 enum class LogLevel : int { Info = 0, Warning = 1, Error = 2, Silent = 3 };
 
@@ -51,6 +52,11 @@ private:
     bool enabled_;
     std::ostringstream stream_;
 };
+
+// Client text for a log line: backslash and control characters escaped, so
+// a value cannot forge a line, and cut after about `limit` bytes (between
+// characters, marked with the original length), so it cannot flood the log.
+std::string LogSafe(std::string_view text, size_t limit = 256);
 
 // The framework's own log. Loggers live until exit, so the lookup is done once.
 inline Logger& FrameworkLog() {

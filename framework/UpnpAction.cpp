@@ -85,7 +85,8 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     std::string bad_name, bad_value;
     if (!BindArguments(element, inputs, &bad_name, &bad_value)) {
         LogLine(FrameworkLog(), LogLevel::Error)
-            << "Request argument error: name=" << bad_name << ", value=" << bad_value;
+            << "Request argument error: name=" << LogSafe(bad_name)
+            << ", value=" << LogSafe(bad_value);
         return true;
     }
 

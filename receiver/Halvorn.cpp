@@ -94,6 +94,10 @@ int Halvorn::Initialize() {
     }
 
     ChooseInjector();
+    // Request threads read the limits as soon as the device is announced.
+    auto input = TvInputControl::Instance();
+    input->x_limit = Limit(max_x);
+    input->y_limit = Limit(max_y);
 
     auto& upnp = UpnpUtility::Instance();
     if (int rc = upnp.Init(port, ""); rc != 0) {
@@ -106,9 +110,6 @@ int Halvorn::Initialize() {
         LogLine(TvCommonLog(), LogLevel::Error) << "CreateDevice failed: " << rc;
         return 8;
     }
-    auto input = TvInputControl::Instance();
-    input->x_limit = Limit(max_x);
-    input->y_limit = Limit(max_y);
     return 0;
 }
 

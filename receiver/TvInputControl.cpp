@@ -85,7 +85,7 @@ int TvInputControl::KeyboardControl(const std::string& key_name, int press) {
     const std::optional<int32_t> code = KeyCodeByName(key_name);
     if (!code) {
         LogLine(TvCommonLog(), LogLevel::Error)
-            << "Unknown keyboard: " << key_name << ", press: " << press;
+            << "Unknown keyboard: " << LogSafe(key_name) << ", press: " << press;
         return -1;
     }
     unsigned sent = 0;

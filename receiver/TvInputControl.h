@@ -45,6 +45,8 @@ public:
     // The two axis values of a coordinate.
     std::pair<AxisValue, AxisValue> Convert(bool relative, float x, float y) const;
 
+    // Set by Initialize before the device is announced; request threads only
+    // read them.
     int32_t x_limit = 0;
     int32_t y_limit = 0;
 

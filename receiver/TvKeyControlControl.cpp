@@ -61,5 +61,5 @@ std::string TvKeyControlControl::ReadServiceList() {
 }
 
 void TvKeyControlControl::SendString(const std::string& text) {
-    LogLine(TvCommonLog(), LogLevel::Silent) << "Unhandled SendString: " << text;
+    LogLine(TvCommonLog(), LogLevel::Silent) << "Unhandled SendString: " << LogSafe(text);
 }

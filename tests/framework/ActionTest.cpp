@@ -154,7 +154,9 @@ TEST_F(HandleTest, BadArgumentsAreRefusedBeforeTheActionRuns) {
     for (auto [fixture, log] :
          {std::pair<const char*, const char*>{"EchoBadNumber.xml",
                                               "Request argument error: name=Number, value=abc"},
-          {"EchoUnknownArgument.xml", "Request argument error: name=Colour, value=blue"}}) {
+          {"EchoUnknownArgument.xml", "Request argument error: name=Colour, value=blue"},
+          {"EchoHostileNumber.xml",
+           "Request argument error: name=Number, value=1\\n[ERROR] forged\n"}}) {
         Request request("Echo", fixture);
         CaptureStderr();
         EXPECT_TRUE(service.Dispatch(request.get()));

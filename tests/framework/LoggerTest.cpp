@@ -66,3 +66,29 @@ TEST(Logger, InstancesAreSharedByName) {
     EXPECT_NE(&Logger::Instance("A-log"), &Logger::Instance("B-log"));
     EXPECT_EQ(FrameworkLog().Name(), "UPNPUtility");
 }
+
+TEST(LogSafe, EscapesControlCharactersAndCutsBetweenCharacters) {
+    const std::string long_text(300, 'a');
+    const struct {
+        std::string text;
+        size_t limit;
+        std::string logged;
+    } cases[] = {
+        {"KEY_A", 256, "KEY_A"},
+        {"", 256, ""},
+        {"a\nb\r\tc\\d", 256, "a\\nb\\r\\tc\\\\d"},
+        {std::string("\x01\x1b[2J\x7f\0z", 8), 256, "\\x01\\x1b[2J\\x7f\\x00z"},
+        {"KEY_A\n[ERROR] 2011-Mar-07 forged", 256, "KEY_A\\n[ERROR] 2011-Mar-07 forged"},
+        {"grüße €", 256, "grüße €"},
+        {long_text, 256, std::string(256, 'a') + "...(300 bytes)"},
+        {"abcdef", 6, "abcdef"},
+        {"abcdefg", 6, "abcdef...(7 bytes)"},
+        // Neither an escape nor a UTF-8 sequence is split by the cut.
+        {"abcde\n", 6, "abcde...(6 bytes)"},
+        {"abcde\x02", 8, "abcde...(6 bytes)"},
+        {"abcdeé", 6, "abcde...(7 bytes)"},
+        {"abc€", 5, "abc...(6 bytes)"},
+        {"abc€", 6, "abc€"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LogSafe(c.text, c.limit), c.logged) << c.text;
+}

@@ -1,7 +1,14 @@
 #include <gmock/gmock.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "BatchFile.h"
 #include "ReceiverTestSupport.h"
@@ -10,7 +17,19 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using testing::HasSubstr;
+
+// Gone, or a zombie that only its new parent can reap.
+bool Ended(pid_t pid) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string skip, state;
+        if (!(stat >> skip >> skip >> state) || state == "Z") return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
 
 TEST(BatchFile, OutputIsJoinedUnchanged) {
     std::ifstream expected_file(ReceiverData("scripts/long_line.expected"));
@@ -20,6 +39,39 @@ TEST(BatchFile, OutputIsJoinedUnchanged) {
     EXPECT_EQ(RunBatchFile(ReceiverData("scripts/briskengethttpserverurl.bat")),
               "http://192.0.2.7:8080/\nsecond line without end");
     CaptureLog([] { EXPECT_EQ(RunBatchFile(ReceiverData("scripts/missing.bat")), ""); });
+
+    const std::string much = RunBatchFile(ReceiverData("scripts/much_output.bat"));
+    EXPECT_EQ(much.size(), 50000u * 26);
+    EXPECT_EQ(std::count(much.begin(), much.end(), '\n'), 50000);
+}
+
+// A script that never ends holds the request lock: it is killed with what it
+// started, reaped, and answers nothing, even when it printed something first.
+TEST(BatchFile, ScriptPastTheDeadlineIsKilledWithItsChildren) {
+    const std::string pids_file = testing::TempDir() + "batch_file_pids";
+    setenv("HALVORN_SCRIPT_PIDS", pids_file.c_str(), 1);
+    for (const char* script : {"scripts/hangs.bat", "scripts/hangs_ignoring_sigterm.bat"}) {
+        SCOPED_TRACE(script);
+        std::remove(pids_file.c_str());
+        std::string output = "not run";
+        const auto start = std::chrono::steady_clock::now();
+        const CapturedLog log =
+            CaptureLog([&] { output = RunBatchFile(ReceiverData(script), 300ms); });
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+        EXPECT_EQ(output, "");
+        EXPECT_THAT(log.err, HasSubstr("[ERROR] "));
+        EXPECT_THAT(log.err, HasSubstr(" Script did not end within 300 ms, killed it: " +
+                                       ReceiverData(script) + "\n"));
+
+        std::ifstream pids(pids_file);
+        pid_t shell = 0, child = 0;
+        ASSERT_TRUE(pids >> shell >> child);
+        errno = 0;
+        EXPECT_EQ(waitpid(shell, nullptr, WNOHANG), -1) << "left unreaped";
+        EXPECT_EQ(errno, ECHILD);
+        EXPECT_TRUE(Ended(child)) << "the script's sleep survived";
+    }
+    unsetenv("HALVORN_SCRIPT_PIDS");
 }
 
 class SystemActions : public testing::Test {
@@ -47,6 +99,16 @@ TEST_F(SystemActions, LiveAddressesRelayTheScriptsOfTheWorkingDirectory) {
     EXPECT_EQ(missing.Result("StringValue"), "");
     EXPECT_THAT(log, HasSubstr("GetTVLiveAddress: rtsp://192.0.2.7:554/live\n"));
     EXPECT_THAT(log, HasSubstr("GetTVLiveNegotiatedAddress: http://192.0.2.7:8080/\n"));
+}
+
+TEST_F(SystemActions, ClientTextIsLoggedOnOneLineEscapedAndCut) {
+    ActionCall call("SendString", "SendString_hostile.xml");
+    const std::string out = Run(call).out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+    EXPECT_THAT(out, HasSubstr("Unhandled SendString: hello\\n[ERROR] 2011-Mar-07 14:05:09.123456 "
+                               "forged\\tline\\\\0123456789"));
+    EXPECT_THAT(out, HasSubstr("...(354 bytes)\n"));
+    EXPECT_LT(out.size(), 400u);
 }
 
 TEST_F(SystemActions, TvModeIsConstant) {
