@@ -11,6 +11,7 @@
 #include "DeviceTypes.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
+#include "ShareTree.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
 
@@ -39,7 +40,11 @@ int DLNA_Initialize(const char* host_ip, uint16_t port) {
         LogLine(FrameworkLog(), LogLevel::Silent) << "DLNA Version: " << DLNA_GetVersion();
         DLNAContext::Instance();
         const int rc = UpnpUtility::Instance().Init(port, host_ip ? host_ip : "");
-        return rc == 0 ? DLNA_OK : DLNA_E_FAILED;
+        if (rc != 0) return DLNA_E_FAILED;
+        // Files shared before, or in an earlier run, are served here now.
+        ShareTree::Instance().UpdateAddress(UpnpUtility::ServerAddress(),
+                                            UpnpUtility::ServerPort());
+        return DLNA_OK;
     });
 }
 

@@ -6,12 +6,14 @@
 
 #include "ApiGuard.h"
 #include "DLNA.h"
+#include "DLNAContext.h"
 #include "ShareTree.h"
 
 extern "C" {
 
 int DLNA_DMS_AddShareObject(const char* path, const DLNA_SHARE_OBJECT* object) {
     return Guarded("DLNA_DMS_AddShareObject", static_cast<int>(DLNA_E_FAILED), [&] {
+        DLNAContext::Instance();
         if (!path || !object || !object->mime_type) {
             LogLine(DlnaLog(), LogLevel::Warning) << "DLNA_DMS_AddShareObject: NULL argument";
             return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
@@ -28,6 +30,7 @@ int DLNA_DMS_AddShareObject(const char* path, const DLNA_SHARE_OBJECT* object) {
 
 int DLNA_DMS_RemoveShareObject(const char* path) {
     return Guarded("DLNA_DMS_RemoveShareObject", static_cast<int>(DLNA_E_FAILED), [&] {
+        DLNAContext::Instance();
         if (!path) return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
         return ShareTree::Instance().RemoveFile(path);
     });
@@ -35,6 +38,7 @@ int DLNA_DMS_RemoveShareObject(const char* path) {
 
 int DLNA_DMS_Browse(const char* path, DLNA_CONTENT_ELEMENT** elements, int32_t* count) {
     return Guarded("DLNA_DMS_Browse", static_cast<int>(DLNA_E_FAILED), [&] {
+        DLNAContext::Instance();
         if (elements) *elements = nullptr;
         if (count) *count = 0;
         if (!path || !elements || !count) return static_cast<int>(DLNA_E_INVALID_ARGUMENT);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 #include <mutex>
@@ -45,7 +46,12 @@ std::string_view FileName(std::string_view path) {
 std::string_view Extension(std::string_view name) {
     if (name == "." || name == "..") return {};
     const size_t dot = name.rfind('.');
-    return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot);
+    if (dot == std::string_view::npos || dot == 0) return {};
+    // The extension goes into a URL as it is: one that would need escaping
+    // is left out, the id alone names the file.
+    for (char c : name.substr(dot + 1))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return {};
+    return name.substr(dot);
 }
 
 // The number an id text names, when it is written the way ids are (plain
@@ -144,8 +150,14 @@ int ShareTree::RemoveFile(const std::string& path) {
     if (place.has_identity) by_identity_.erase(place.by_identity);
     by_path_.erase(place.by_path);
     --items_;
-    categories_[place.category]->RemoveChild(place.handle);
-    VirtualFileRegistry::Instance().Remove(path);
+    std::unique_ptr<ShareObject> removed = categories_[place.category]->RemoveChild(place.handle);
+    // By the URL this very item was served under: the same file may be
+    // shared more than once.
+    auto& registry = VirtualFileRegistry::Instance();
+    if (auto* item = dynamic_cast<ShareItem*>(removed.get()); item && !item->Resources().empty())
+        registry.RemoveVirtual(item->Resources().front()->Url());
+    else
+        registry.Remove(path);
     return 0;
 }
 
