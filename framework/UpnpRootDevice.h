@@ -25,7 +25,8 @@ public:
     ~UpnpRootDevice() override;
 
     int Start(const std::string& path, const std::string& address);
-    void AddFilter(std::shared_ptr<ActionFilter> filter) { filters.push_back(std::move(filter)); }
+    // A filter that IsSame as one already there is not added again.
+    void AddFilter(std::shared_ptr<ActionFilter> filter);
 
     int OnIPChanged(const UpnpAddressChangedEvent* event);
     int OnMACChanged(const char* mac);

@@ -8,6 +8,7 @@
 #include "DLNAContext.h"
 #include "DLNADeviceListener.h"
 #include "DLNAServiceFactory.h"
+#include "DeviceFilter.h"
 #include "DeviceTypes.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
@@ -98,6 +99,27 @@ uint16_t DLNA_GetListenPort(void) {
     return Guarded("DLNA_GetListenPort", static_cast<uint16_t>(0), [] {
         DLNAContext::Instance();
         return static_cast<uint16_t>(UpnpGetServerPort());
+    });
+}
+
+int DLNA_StartControlPoint(int flags) {
+    return Guarded("DLNA_StartControlPoint", static_cast<int>(DLNA_OK), [&] {
+        DLNAContext& context = DLNAContext::Instance();
+        auto& upnp = UpnpUtility::Instance();
+        upnp.SetListener(context.DeviceListener(), MakeFactory(context));
+        const bool renderers = flags & 1, servers = flags & 2;
+        if (renderers && servers) {
+            upnp.AddFilter(std::make_shared<OrFilter>(
+                std::make_shared<DeviceTypeFilter>(kMediaRendererType),
+                std::make_shared<DeviceTypeFilter>(kMediaServerType)));
+        } else if (renderers) {
+            upnp.AddFilter(std::make_shared<DeviceTypeFilter>(kMediaRendererType));
+        } else if (servers) {
+            upnp.AddFilter(std::make_shared<DeviceTypeFilter>(kMediaServerType));
+        }
+        if (renderers) upnp.Search(kMediaRendererType);
+        if (servers) upnp.Search(kMediaServerType);
+        return static_cast<int>(DLNA_OK);
     });
 }
 
