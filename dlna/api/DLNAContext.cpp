@@ -1,5 +1,6 @@
 #include "DLNAContext.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "AuthenticationManager.h"
@@ -111,8 +112,14 @@ void DLNAContext::SetCallback(DLNA_CALLBACK callback, void* user_data) {
 void DLNAContext::AddKnownDevice(const std::shared_ptr<UpnpClient>& device, int discovered) {
     if (!device) return;
     {
+        // A device reported again (a second DLNA_StartControlPoint replays
+        // them all) keeps its one entry: a second one would keep its handle
+        // valid after the device left.
         std::lock_guard<std::mutex> guard(mutex_);
-        devices_.push_back({device, discovered});
+        const bool known =
+            std::any_of(devices_.begin(), devices_.end(),
+                        [&](const KnownDevice& entry) { return entry.device == device; });
+        if (!known) devices_.push_back({device, discovered});
     }
     if (discovered >= 0) RaiseEvent(static_cast<DLNA_EVENT>(discovered), device.get());
 }

@@ -39,6 +39,7 @@ public:
 
     // Known remote devices. `discovered` is the event raised for the device
     // (23 or 25), or -1 for a device that is neither a renderer nor a server.
+    // A device already known is not listed twice; its event is raised again.
     void AddKnownDevice(const std::shared_ptr<UpnpClient>& device, int discovered);
     // Raises `disappeared` (when not -1) while the handle is still valid, then
     // forgets the device. False when the device was not known.

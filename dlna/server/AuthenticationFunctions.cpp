@@ -4,9 +4,9 @@
 #include "CString.h"
 #include "DLNA.h"
 #include "DLNAContext.h"
+#include "RemoteAction.h"
 #include "RemoteAuthentication.h"
 #include "UpnpClient.h"
-#include "UpnpUtility.h"
 
 extern "C" {
 
@@ -22,9 +22,8 @@ int DLNA_DMSC_Authenticate(DLNA_DEVICE_HANDLE device, const char* password) {
     return Guarded("DLNA_DMSC_Authenticate", static_cast<int>(DLNA_E_AUTHENTICATION_FAILED), [&] {
         auto client = DLNAContext::Instance().FindKnownDevice(device);
         if (!client || !password) return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
-        return AuthenticateTo(*client, password, [&](UpnpAction& action) {
-            return UpnpUtility::Instance().SendAction(action, *client);
-        });
+        return AuthenticateTo(*client, password,
+                              [&](UpnpAction& action) { return SendRemote(action, *client); });
     });
 }
 

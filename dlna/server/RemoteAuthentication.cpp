@@ -1,24 +1,12 @@
 #include "RemoteAuthentication.h"
 
-#include <memory>
-
 #include "AuthenticationDigest.h"
 #include "DLNA.h"
-#include "UpnpClient.h"
-
-namespace {
-
-std::shared_ptr<UpnpAction> Prepare(const UpnpClient& device, const std::string& name) {
-    for (const auto& service : device.Services())
-        if (auto action = service->CreateAction(name)) return action;
-    return nullptr;
-}
-
-}  // namespace
+#include "RemoteAction.h"
 
 int AuthenticateTo(const UpnpClient& device, const std::string& password,
                    const ActionSender& send) {
-    auto get_challenge = Prepare(device, "GetChallenge");
+    auto get_challenge = PrepareAction(device, "GetChallenge");
     if (!get_challenge) return DLNA_E_NO_ACTION;
     if (send(*get_challenge) != 0) return DLNA_E_AUTHENTICATION_FAILED;
     auto challenge = Base64Decode(get_challenge->ResponseValue("Challenge"));
@@ -26,7 +14,7 @@ int AuthenticateTo(const UpnpClient& device, const std::string& password,
 
     // A server that hands out challenges but takes no answer cannot be
     // authenticated to.
-    auto authenticate = Prepare(device, "Authenticate");
+    auto authenticate = PrepareAction(device, "Authenticate");
     if (!authenticate) return DLNA_E_NO_ACTION;
     if (!authenticate->SetInput("Digest", Base64Encode(ComputeDigest(password, *challenge))))
         return DLNA_E_AUTHENTICATION_FAILED;
