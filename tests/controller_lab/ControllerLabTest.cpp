@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -211,6 +212,21 @@ std::unique_ptr<Browsed> Browse(DLNA_DEVICE_HANDLE server, const std::string& id
     return out;
 }
 
+// The disappeared event is raised while the handle is still valid; it is
+// refused once the callback has returned, which the host thread that heard
+// of it cannot see. Waits (bounded) until the handle has left the list.
+bool WaitUntilUnlisted(DLNA_DEVICE_HANDLE handle) {
+    for (int i = 0; i < 100; ++i) {
+        DLNA_DEVICE_HANDLE list[16];
+        uint32_t count = 16;
+        if (DLNA_DMSC_GetDMSControllerList(list, &count) == 0 &&
+            std::find(list, list + count, handle) == list + count)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return false;
+}
+
 std::string TransportState(DLNA_DEVICE_HANDLE renderer) {
     DLNA_TRANSPORT_INFO info{};
     if (DLNA_DMRC_GetTransportInfo(renderer, 0, &info) != 0) return "failed";
@@ -374,6 +390,7 @@ TEST_F(ControllerLab, AServerStoppedWithByebyeDisappearsAndItsHandleIsRefused) {
 
     ASSERT_NE(peer.Stop(SIGTERM), -1);
     ASSERT_EQ(events.WaitFor(DLNA_DMS_DISAPPEARED_EVENT, "Leaving", 10s), server);
+    ASSERT_TRUE(WaitUntilUnlisted(server));
     EXPECT_EQ(Browse(server, "0")->result, DLNA_E_INVALID_ARGUMENT);
     DLNA_DEVICE_INFO info{};
     EXPECT_EQ(DLNA_DMSC_GetDeviceInfo(server, &info), DLNA_E_INVALID_ARGUMENT);
@@ -391,6 +408,7 @@ TEST_F(ControllerLab, AKilledServerDisappearsThroughTheConnectionChecks) {
 
     peer.Kill();
     ASSERT_EQ(events.WaitFor(DLNA_DMS_DISAPPEARED_EVENT, "Killed", 20s), server);
+    ASSERT_TRUE(WaitUntilUnlisted(server));
     EXPECT_EQ(Browse(server, "0")->result, DLNA_E_INVALID_ARGUMENT);
     EXPECT_EQ(DLNA_DMRC_Stop(server, 0), DLNA_E_INVALID_ARGUMENT);
 }
