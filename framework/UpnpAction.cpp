@@ -109,11 +109,12 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
         }
     } else {
         for (const auto& result : results) {
+            // A value that is not XML text would make the whole response unreadable.
             if (UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
                                         result.name.c_str(),
-                                        result.value.c_str()) != UPNP_E_SUCCESS) {
-                LogLine(FrameworkLog(), LogLevel::Error) << "UpnpAddToActionResponse failed. "
-                                                         << result.name << ": " << result.value;
+                                        xml::ValidText(result.value).c_str()) != UPNP_E_SUCCESS) {
+                LogLine(FrameworkLog(), LogLevel::Error)
+                    << "UpnpAddToActionResponse failed. " << result.name << ": " << result.value;
                 UpnpActionRequest_set_ErrCode(request, 501);
                 break;
             }
@@ -153,7 +154,7 @@ XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& argu
     if (!doc) return {};
     for (const auto& argument : arguments) {
         if (UpnpAddToAction(&doc, name.c_str(), service.serviceType.c_str(), argument.name.c_str(),
-                            argument.value.c_str()) != UPNP_E_SUCCESS) {
+                            xml::ValidText(argument.value).c_str()) != UPNP_E_SUCCESS) {
             LogLine(FrameworkLog(), LogLevel::Error)
                 << "UpnpAddToAction failed: " << argument.name << argument.value;
             ixmlDocument_free(doc);

@@ -178,6 +178,32 @@ TEST_F(HandleTest, EmptyStringIsAcceptedAndOmittedInputsKeepTheirValues) {
     EXPECT_NE(second.Result().find("<Twice>42</Twice>"), std::string::npos);
 }
 
+TEST(ValidText, KeepsXmlCharactersAndReplacesEverythingElse) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_EQ(xml::ValidText("tab\tline\r\n<&> \xC3\xA9 \xF0\x9F\x98\x80"),
+              "tab\tline\r\n<&> \xC3\xA9 \xF0\x9F\x98\x80");
+    // Control character, stray byte, overlong form, surrogate, U+FFFE, beyond
+    // U+10FFFF, a sequence cut short at the end.
+    for (const char* bad : {"\x01", "\xFF", "\xC0\x80", "\xED\xA0\x80", "\xEF\xBF\xBE",
+                            "\xF4\x90\x80\x80", "\xE2\x82"}) {
+        EXPECT_EQ(xml::ValidText(std::string("a") + bad + "b").substr(0, 4), "a" + replacement)
+            << bad;
+    }
+    EXPECT_EQ(xml::ValidText("\xE2\x82"), replacement + replacement);
+}
+
+// ixml writes a value as it stands, and a control character in one
+// out-argument made the whole response unreadable (found by fuzzing).
+TEST_F(HandleTest, OutArgumentsThatAreNotXmlTextStillGiveAReadableResponse) {
+    ASSERT_TRUE(service.Find<EchoAction>("Echo")->SetInput("Text", "a\x01" "b\xFF\xC3\xA9"));
+    Request request("Echo", "EchoNumberOnly.xml");
+    ASSERT_TRUE(service.Dispatch(request.get()));
+    const UniqueXmlDocument reread(ixmlParseBuffer(request.Result().c_str()));
+    ASSERT_TRUE(reread) << request.Result();
+    EXPECT_EQ(xml::FirstText(xml::AsNode(reread.get()), "Result"),
+              "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xC3\xA9");
+}
+
 TEST_F(HandleTest, ErrorCodesBecomeFaultsWithTableText) {
     Request request("Fail", "FailRequest.xml");
     CaptureStderr();
