@@ -2,6 +2,7 @@
 // Facilities the framework needs beyond what libupnp 1.8.4 offers.
 #include <upnp.h>
 
+#include <atomic>
 #include <string>
 
 // Callback event types delivered on top of libupnp's own.
@@ -11,6 +12,8 @@ constexpr int UPNP_EVENT_MAC_CHANGED = 16;      // record: the new MAC as text
 // Reachability of a URL's host and port: 0 when a TCP connection opens within
 // `timeout` seconds, non-zero otherwise.
 int UpnpTryConnect(const char* url, int timeout);
+// The same, giving up early once `cancel` is set.
+int UpnpTryConnect(const char* url, int timeout, const std::atomic<bool>* cancel);
 
 // Writes a fresh UUID, without the "uuid:" prefix, into `buffer` (at least
 // 37 bytes).

@@ -40,6 +40,13 @@ UpnpRootDevice::~UpnpRootDevice() {
     factory.reset();
 }
 
+void UpnpRootDevice::AddFilter(std::shared_ptr<ActionFilter> filter) {
+    if (!filter) return;
+    for (const auto& existing : filters)
+        if (existing->IsSame(*filter)) return;
+    filters.push_back(std::move(filter));
+}
+
 int UpnpRootDevice::PrepareDescription(IXML_Document* doc, const std::string& address) {
     std::string serial = "105075";
     try {
@@ -192,6 +199,7 @@ int UpnpRootDevice::OnIPChanged(const UpnpAddressChangedEvent* event) {
     info.location = "http://" + std::string(event->address) + ":" + std::to_string(port) + path;
     info.address = event->address;
     info.port = port;
+    if (owner) owner->NotifyAddressChanged(info.address, port);
     return RewriteDescription(":", event->address, "modelDescription");
 }
 

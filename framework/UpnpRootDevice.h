@@ -30,7 +30,8 @@ public:
     // serves it with its SCPDs and builds the devices. Nothing here opens a
     // socket unless a service's LoadActions does.
     int Load(const std::string& path, const std::string& address);
-    void AddFilter(std::shared_ptr<ActionFilter> filter) { filters.push_back(std::move(filter)); }
+    // A filter that IsSame as one already there is not added again.
+    void AddFilter(std::shared_ptr<ActionFilter> filter);
 
     int OnIPChanged(const UpnpAddressChangedEvent* event);
     int OnMACChanged(const char* mac);

@@ -1,6 +1,8 @@
 #include "UpnpUtility.h"
 
 #include "Logger.h"
+#include "UpnpClient.h"
+#include "UpnpDeviceListener.h"
 #include "NetlinkMonitor.h"
 #include "UpnpExtensions.h"
 #include "UpnpRootDevice.h"
@@ -23,6 +25,11 @@ UpnpUtility::UpnpUtility() = default;
 
 UpnpUtility::~UpnpUtility() {
     if (network_monitor) network_monitor->Stop();
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        stopped = true;
+    }
+    wake_up.notify_all();
     if (monitor_thread.joinable()) monitor_thread.join();
 }
 
@@ -94,6 +101,9 @@ void UpnpUtility::Finish() {
                 LogLine(FrameworkLog(), LogLevel::Error) << "UpnpUnRegisterClient failed: " << rc;
             client_handle = 0;
         }
+        // Dropped without telling the listener: the host is shutting down.
+        devices.clear();
+        last_search_time = 0;
     }
     // Not under the lock: libupnp waits for its workers, which may need it.
     int rc = UpnpFinish();
@@ -156,12 +166,6 @@ int UpnpUtility::DeviceCallback(Upnp_EventType type, const void* event, void* co
                 << "Unknown event type: " << static_cast<int>(type);
             break;
     }
-    return 0;
-}
-
-int UpnpUtility::ClientCallback(Upnp_EventType, const void*, void*) {
-    // Discovery is handled by the control point, which this build does not
-    // register yet.
     return 0;
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 #include <upnp.h>
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ControlPointTimings.h"
 #include "DeviceFilter.h"
 #include "RootDeviceSettings.h"
 #include "UpnpServiceFactory.h"
@@ -35,13 +38,22 @@ public:
     int CreateDevice(const std::string& path, std::shared_ptr<UpnpServiceFactory> factory,
                      RootDeviceSettings settings = {});
 
-    // Control point.
+    // Control point: remote devices found by searching, kept while they answer.
+    // With a factory the listener is told of every device already known, and
+    // the factory makes the services of devices found from then on.
     void SetListener(std::shared_ptr<UpnpDeviceListener> listener,
                      std::shared_ptr<UpnpServiceFactory> factory = nullptr);
     void AddFilter(std::shared_ptr<DeviceFilter> filter);
+    // Registers the client and starts the monitor thread on first use.
     int Search(const std::string& target);
+    // Blocks until the device answers or libupnp gives up; takes no lock.
     int SendAction(UpnpAction& action, const UpnpClient& client);
+    // A snapshot of the known devices, in the order they were found.
     std::vector<std::shared_ptr<UpnpClient>> Devices();
+    // For tests: shorter pacing of the monitor thread and its checks.
+    void SetTimings(const ControlPointTimings& timings);
+    // The host's address changed: tells the listener, when one is set.
+    void NotifyAddressChanged(const std::string& address, int port);
 
     std::recursive_mutex& Lock() { return lock; }
     std::shared_ptr<UpnpRootDevice> RootDevice();
@@ -65,12 +77,32 @@ private:
     void DeliverAddressChange(const std::string& address);
     void DeliverMacChange(const std::string& mac);
 
+    void OnDiscovery(const UpnpDiscovery* discovery);
+    void OnByeBye(const UpnpDiscovery* discovery);
+    void RemoveAllClients();
+    void AddClient(const std::shared_ptr<UpnpClient>& client);
+    void RemoveClient(const std::shared_ptr<UpnpClient>& client);
+    bool IsListed(const std::shared_ptr<UpnpClient>& client) const;
+    void RemoveFilter(const std::shared_ptr<DeviceFilter>& filter);
+    void MonitorLoop();
+    void CheckConnection(const std::shared_ptr<UpnpClient>& client,
+                         const ControlPointTimings& timings);
+
     std::recursive_mutex lock;
-    bool stopped = true;
+    // Also read without the lock by connection checks and downloads, which
+    // give up once it is set.
+    std::atomic<bool> stopped{true};
     std::thread monitor_thread;
     std::condition_variable_any wake_up;
+    // Counts discoveries, so that the monitor thread wakes only for them.
+    uint64_t wake_ups = 0;
     UpnpClient_Handle client_handle = 0;
     std::shared_ptr<UpnpRootDevice> root_device;
     std::vector<std::shared_ptr<DeviceFilter>> filters;
+    std::shared_ptr<UpnpDeviceListener> listener;
+    std::shared_ptr<UpnpServiceFactory> remote_factory;
+    std::vector<std::shared_ptr<UpnpClient>> devices;
+    int64_t last_search_time = 0;
+    ControlPointTimings timings;
     std::unique_ptr<platform::NetlinkMonitor> network_monitor;
 };

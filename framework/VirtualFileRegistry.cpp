@@ -158,6 +158,12 @@ void VirtualFileRegistry::Remove(const std::string& disk_path) {
     if (it != by_virtual_.end()) Erase(it);
 }
 
+void VirtualFileRegistry::RemoveVirtual(const std::string& virtual_path) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = by_virtual_.find(virtual_path);
+    if (it != by_virtual_.end()) Erase(it);
+}
+
 void VirtualFileRegistry::RemoveOwnedBy(const void* owner) {
     if (!owner) return;
     std::lock_guard<std::mutex> guard(mutex_);

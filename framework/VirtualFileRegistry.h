@@ -31,6 +31,8 @@ public:
     // Removes the earliest registered entry whose disk path names the same
     // file.
     void Remove(const std::string& disk_path);
+    // Removes the entry served under that virtual path.
+    void RemoveVirtual(const std::string& virtual_path);
     // Removes every entry registered with this owner.
     void RemoveOwnedBy(const void* owner);
 

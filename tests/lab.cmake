@@ -8,10 +8,11 @@ halvorn_test(test_netlink_monitor LABEL lab
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/lab/NetlinkMonitorTest.cpp
   LIBS halvorn_platform)
 
-# UpnpExtensions.cpp is compiled in directly, so this test does not depend
-# on the rest of the framework library.
+# UpnpExtensions.cpp and HttpConnect.cpp are compiled in directly, so this
+# test does not depend on the rest of the framework library.
 halvorn_test(test_upnp_extensions LABEL lab
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/lab/UpnpExtensionsTest.cpp
           ${PROJECT_SOURCE_DIR}/framework/UpnpExtensions.cpp
+          ${PROJECT_SOURCE_DIR}/framework/HttpConnect.cpp
   LIBS PkgConfig::UPNP PkgConfig::UUID halvorn_platform)
 target_include_directories(test_upnp_extensions PRIVATE ${PROJECT_SOURCE_DIR}/framework)

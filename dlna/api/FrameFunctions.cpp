@@ -8,9 +8,11 @@
 #include "DLNAContext.h"
 #include "DLNADeviceListener.h"
 #include "DLNAServiceFactory.h"
+#include "DeviceFilter.h"
 #include "DeviceTypes.h"
 #include "MediaRenderer.h"
 #include "MediaServer.h"
+#include "ShareTree.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
 
@@ -39,7 +41,11 @@ int DLNA_Initialize(const char* host_ip, uint16_t port) {
         LogLine(FrameworkLog(), LogLevel::Silent) << "DLNA Version: " << DLNA_GetVersion();
         DLNAContext::Instance();
         const int rc = UpnpUtility::Instance().Init(port, host_ip ? host_ip : "");
-        return rc == 0 ? DLNA_OK : DLNA_E_FAILED;
+        if (rc != 0) return DLNA_E_FAILED;
+        // Files shared before, or in an earlier run, are served here now.
+        ShareTree::Instance().UpdateAddress(UpnpUtility::ServerAddress(),
+                                            UpnpUtility::ServerPort());
+        return DLNA_OK;
     });
 }
 
@@ -93,6 +99,27 @@ uint16_t DLNA_GetListenPort(void) {
     return Guarded("DLNA_GetListenPort", static_cast<uint16_t>(0), [] {
         DLNAContext::Instance();
         return static_cast<uint16_t>(UpnpGetServerPort());
+    });
+}
+
+int DLNA_StartControlPoint(int flags) {
+    return Guarded("DLNA_StartControlPoint", static_cast<int>(DLNA_OK), [&] {
+        DLNAContext& context = DLNAContext::Instance();
+        auto& upnp = UpnpUtility::Instance();
+        upnp.SetListener(context.DeviceListener(), MakeFactory(context));
+        const bool renderers = flags & 1, servers = flags & 2;
+        if (renderers && servers) {
+            upnp.AddFilter(std::make_shared<OrFilter>(
+                std::make_shared<DeviceTypeFilter>(kMediaRendererType),
+                std::make_shared<DeviceTypeFilter>(kMediaServerType)));
+        } else if (renderers) {
+            upnp.AddFilter(std::make_shared<DeviceTypeFilter>(kMediaRendererType));
+        } else if (servers) {
+            upnp.AddFilter(std::make_shared<DeviceTypeFilter>(kMediaServerType));
+        }
+        if (renderers) upnp.Search(kMediaRendererType);
+        if (servers) upnp.Search(kMediaServerType);
+        return static_cast<int>(DLNA_OK);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "DLNAContext.h"
 #include "DeviceTypes.h"
+#include "ShareTree.h"
 #include "UpnpClient.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
@@ -65,8 +66,5 @@ void DLNADeviceListener::OnSearch() {
 void DLNADeviceListener::OnAddressChanged(const std::string& address, int port) {
     // Every shared resource URL must name the new address.
     auto root = UpnpUtility::Instance().RootDevice();
-    if (root && HasServerDevice(*root)) {
-        (void)address;  // MERGE: ShareTree::Instance().UpdateAddress(address, port)
-        (void)port;
-    }
+    if (root && HasServerDevice(*root)) ShareTree::Instance().UpdateAddress(address, port);
 }

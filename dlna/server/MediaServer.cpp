@@ -1,8 +1,11 @@
 #include "MediaServer.h"
 
+#include "DLNAContext.h"
 #include "UpnpDevice.h"
 
-MediaServer::MediaServer() = default;
+MediaServer::MediaServer() {
+    connection_manager_.SetDownstream(this);
+}
 MediaServer::~MediaServer() = default;
 
 void MediaServer::Bind(std::shared_ptr<UpnpDevice> device) {
@@ -13,4 +16,8 @@ void MediaServer::Bind(std::shared_ptr<UpnpDevice> device) {
 std::shared_ptr<UpnpDevice> MediaServer::Device() const {
     std::lock_guard<std::mutex> guard(mutex_);
     return device_;
+}
+
+int MediaServer::OnGetProtocolInfo(std::string*, std::string*) {
+    return DLNAContext::Instance().RaiseEvent(DLNA_DMS_GET_PROTOCOL_INFO_EVENT, nullptr);
 }

@@ -21,17 +21,33 @@ int ShareFile(const std::string& path) {
     return DLNA_DMS_AddShareObject(path.c_str(), &object);
 }
 
+int UnshareFile(const std::string& path) { return DLNA_DMS_RemoveShareObject(path.c_str()); }
+
+bool ForEachFile(const std::string& folder, bool recursive, const FileVisitor& visit) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return false;
+    const auto options = fs::directory_options::skip_permission_denied;
+    auto walk = [&](auto it) {
+        if (ec) return false;
+        for (decltype(it) end; it != end; it.increment(ec)) {
+            if (ec) break;
+            if (it->is_directory(ec)) continue;
+            if (!visit(*it)) break;
+        }
+        return true;
+    };
+    return recursive ? walk(fs::recursive_directory_iterator(folder, options, ec))
+                     : walk(fs::directory_iterator(folder, options, ec));
+}
+
 bool ShareFolder(const std::string& folder, bool recursive, FolderShareCount* count,
                  const ShareProgress& progress) {
     FolderShareCount local;
     FolderShareCount& tally = count ? *count : local;
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) return false;
-
-    const auto options = fs::directory_options::skip_permission_denied;
-    auto visit = [&](const fs::directory_entry& entry) {
+    return ForEachFile(folder, recursive, [&](const fs::directory_entry& entry) {
         std::error_code entry_ec;
-        if (!entry.is_regular_file(entry_ec) || MimeTypeFor(entry.path().filename().string()).empty()) {
+        if (!entry.is_regular_file(entry_ec) ||
+            MimeTypeFor(entry.path().filename().string()).empty()) {
             ++tally.skipped;
             return true;
         }
@@ -42,26 +58,7 @@ bool ShareFolder(const std::string& folder, bool recursive, FolderShareCount* co
         else
             ++tally.failed;
         return !progress || progress(path, result);
-    };
-
-    if (recursive) {
-        fs::recursive_directory_iterator it(folder, options, ec), end;
-        if (ec) return false;
-        for (; it != end; it.increment(ec)) {
-            if (ec) break;
-            if (it->is_directory(ec)) continue;
-            if (!visit(*it)) break;
-        }
-    } else {
-        fs::directory_iterator it(folder, options, ec), end;
-        if (ec) return false;
-        for (; it != end; it.increment(ec)) {
-            if (ec) break;
-            if (it->is_directory(ec)) continue;
-            if (!visit(*it)) break;
-        }
-    }
-    return true;
+    });
 }
 
 }  // namespace sharing

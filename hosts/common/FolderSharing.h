@@ -3,6 +3,7 @@
 // DLNA_DMS_AddShareObject per file whose type MimeTypeFor knows, with the
 // file's size and no duration.
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -18,15 +19,25 @@ struct FolderShareCount {
 // returning false stops the walk.
 using ShareProgress = std::function<bool(const std::string& path, int result)>;
 
-// Walks `folder` in the order the file system lists it; `recursive` also
-// descends into sub-folders (symbolic links to folders are not followed).
-// Unreadable entries are skipped, never fatal. False when `folder` is not a
-// readable directory.
+// Calls `visit` for each entry of `folder` that is not itself a folder, in
+// the order the file system lists them; `recursive` also descends into
+// sub-folders (symbolic links to folders are not followed). Unreadable
+// entries are skipped. `visit` returning false stops the walk. False when
+// `folder` is not a readable directory.
+using FileVisitor = std::function<bool(const std::filesystem::directory_entry& entry)>;
+bool ForEachFile(const std::string& folder, bool recursive, const FileVisitor& visit);
+
+// Shares each file ForEachFile finds, in its order. False when `folder` is
+// not a readable directory.
 bool ShareFolder(const std::string& folder, bool recursive, FolderShareCount* count,
                  const ShareProgress& progress = {});
 
 // Shares one file; the library's result, or -1 when it has no MIME type or
 // is not a regular file.
 int ShareFile(const std::string& path);
+
+// Stops sharing a file, also one that is gone from the disk; the library's
+// result.
+int UnshareFile(const std::string& path);
 
 }  // namespace sharing

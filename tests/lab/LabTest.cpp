@@ -163,13 +163,27 @@ TEST(LabNetwork, RoutesMulticastThroughLab0) {
     EXPECT_EQ(Text(source.sin_addr), "198.51.100.1");
 }
 
-// A datagram to the SSDP group comes back to a member socket in the same
-// namespace, over lab0 and over lo (libupnp may be bound to either).
-class LabMulticast : public testing::TestWithParam<const char*> {};
+// A datagram to the SSDP group reaches a member socket in the same
+// namespace: looped back over lab0 and over lo (libupnp may be bound to
+// either), and across the pair without loopback, as from a peer on lab1
+// that multicasts through lab1.
+struct MulticastRow {
+    const char* name;
+    const char* sender;
+    const char* member;
+    bool loop;
+};
 
-TEST_P(LabMulticast, SsdpGroupDatagramLoopsBack) {
+void PrintTo(const MulticastRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LabMulticast : public testing::TestWithParam<MulticastRow> {};
+
+TEST_P(LabMulticast, SsdpGroupDatagramArrives) {
     HALVORN_REQUIRE_LAB();
-    const in_addr interface = Ipv4(GetParam());
+    const MulticastRow& row = GetParam();
+    const in_addr interface = Ipv4(row.sender);
 
     Fd receiver(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     ASSERT_GE(receiver.get(), 0);
@@ -184,7 +198,7 @@ TEST_P(LabMulticast, SsdpGroupDatagramLoopsBack) {
         << strerror(errno);
     ip_mreq membership{};
     membership.imr_multiaddr = Ipv4(kSsdpGroup);
-    membership.imr_interface = interface;
+    membership.imr_interface = Ipv4(row.member);
     ASSERT_EQ(
         setsockopt(receiver.get(), IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof(membership)),
         0)
@@ -194,11 +208,11 @@ TEST_P(LabMulticast, SsdpGroupDatagramLoopsBack) {
     ASSERT_GE(sender.get(), 0);
     ASSERT_EQ(setsockopt(sender.get(), IPPROTO_IP, IP_MULTICAST_IF, &interface, sizeof(interface)),
               0);
-    const unsigned char loop = 1;
+    const unsigned char loop = row.loop ? 1 : 0;
     ASSERT_EQ(setsockopt(sender.get(), IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof(loop)), 0);
     sockaddr_in group = bound;
     group.sin_addr = Ipv4(kSsdpGroup);
-    const std::string payload = "halvorn-lab-probe " + std::to_string(getpid()) + " " + GetParam();
+    const std::string payload = "halvorn-lab-probe " + std::to_string(getpid()) + " " + row.name;
     ASSERT_EQ(sendto(sender.get(), payload.data(), payload.size(), 0,
                      reinterpret_cast<sockaddr*>(&group), sizeof(group)),
               static_cast<ssize_t>(payload.size()))
@@ -208,7 +222,7 @@ TEST_P(LabMulticast, SsdpGroupDatagramLoopsBack) {
     // arrives, bounded so a lost datagram fails instead of hanging.
     for (int attempt = 0; attempt < 100; ++attempt) {
         pollfd wait{receiver.get(), POLLIN, 0};
-        ASSERT_EQ(poll(&wait, 1, 10000), 1) << "the datagram did not come back";
+        ASSERT_EQ(poll(&wait, 1, 10000), 1) << "the datagram did not arrive";
         char buffer[2048];
         sockaddr_in from{};
         socklen_t size = sizeof(from);
@@ -216,14 +230,17 @@ TEST_P(LabMulticast, SsdpGroupDatagramLoopsBack) {
                                      reinterpret_cast<sockaddr*>(&from), &size);
         ASSERT_GE(got, 0) << strerror(errno);
         if (std::string(buffer, static_cast<size_t>(got)) == payload) {
-            EXPECT_EQ(Text(from.sin_addr), GetParam());
+            EXPECT_EQ(Text(from.sin_addr), row.sender);
             return;
         }
     }
     FAIL() << "only foreign datagrams arrived";
 }
 
-INSTANTIATE_TEST_SUITE_P(Interfaces, LabMulticast, testing::Values("198.51.100.1", "127.0.0.1"),
-                         [](const auto& info) {
-                             return std::string(info.index == 0 ? "Lab0" : "Loopback");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Interfaces, LabMulticast,
+    testing::Values(MulticastRow{"Lab0", "198.51.100.1", "198.51.100.1", true},
+                    MulticastRow{"Loopback", "127.0.0.1", "127.0.0.1", true},
+                    MulticastRow{"Lab1ToLab0", "198.51.100.2", "198.51.100.1", false},
+                    MulticastRow{"Lab0ToLab1", "198.51.100.1", "198.51.100.2", false}),
+    [](const auto& info) { return std::string(info.param.name); });

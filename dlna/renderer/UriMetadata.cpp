@@ -1,0 +1,28 @@
+#include "UriMetadata.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "DidlLite.h"
+#include "ShareObject.h"
+
+ContentElementPtr MetadataElement(const std::string& didl) {
+    std::vector<std::shared_ptr<ShareObject>> objects;
+    // Containers come first: a first item means no container and an item.
+    if (ParseShareObjects(didl, &objects) != 0 || objects.empty() ||
+        std::strcmp(objects.front()->Class(), "object.item") != 0)
+        return nullptr;
+    // Released as DLNA_DMSC_FreeContentElement releases an array of one.
+    auto* element =
+        static_cast<DLNA_CONTENT_ELEMENT*>(std::calloc(1, sizeof(DLNA_CONTENT_ELEMENT)));
+    if (!element) throw std::bad_alloc();
+    ContentElementPtr owned(element);
+    objects.front()->ToElement(element);
+    return owned;
+}
+
+void ContentElementDeleter::operator()(DLNA_CONTENT_ELEMENT* element) const {
+    DLNA_DMSC_FreeContentElement(element, 1);
+}

@@ -1,0 +1,48 @@
+#include "AuthenticationService.h"
+
+namespace {
+
+constexpr int kInvalidArgs = 402;
+constexpr int kActionFailed = 501;
+
+}  // namespace
+
+GetChallengeAction::GetChallengeAction(const ServiceInfo& service,
+                                       std::weak_ptr<AuthenticationListener> listener)
+    : UpnpAction(service, "GetChallenge"), listener_(std::move(listener)) {
+    AddOutput("Challenge", &challenge_);
+}
+
+int GetChallengeAction::ProcessRequest(const std::string& address, ActionResults& results) {
+    auto listener = listener_.lock();
+    if (!listener) return kActionFailed;
+    Bytes challenge;
+    if (!listener->OnGetChallenge(address, &challenge)) return kActionFailed;
+    results.emplace_back("Challenge", Base64Encode(challenge));
+    return 0;
+}
+
+AuthenticateAction::AuthenticateAction(const ServiceInfo& service,
+                                       std::weak_ptr<AuthenticationListener> listener)
+    : UpnpAction(service, "Authenticate"), listener_(std::move(listener)) {
+    AddInput("Digest", &digest_);
+}
+
+int AuthenticateAction::ProcessRequest(const std::string& address, ActionResults&) {
+    // A later request without the argument must not reuse this one's digest.
+    const std::string digest = std::exchange(digest_, {});
+    if (digest.empty()) return kInvalidArgs;
+    auto listener = listener_.lock();
+    if (!listener) return kActionFailed;
+    // Text that is not Base64 is a digest of no bytes, which no password
+    // matches.
+    const Bytes bytes = Base64Decode(digest).value_or(Bytes{});
+    return listener->OnAuthenticate(address, bytes) ? 0 : kActionFailed;
+}
+
+AuthenticationService::AuthenticationService(const ServiceInfo& info,
+                                             std::weak_ptr<AuthenticationListener> listener)
+    : UpnpService(info) {
+    Offer<GetChallengeAction>("GetChallenge", listener);
+    Offer<AuthenticateAction>("Authenticate", listener);
+}

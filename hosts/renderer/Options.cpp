@@ -1,0 +1,92 @@
+#include "Options.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: dlna-renderer [options]\n"
+    "A DLNA media renderer that plays what a control point sends it through GStreamer.\n"
+    "  --desc PATH         renderer description (default <exe dir>/../share/dlna/web/DMR.xml)\n"
+    "  --name NAME         friendly name (default \"dlna-renderer on <host name>\")\n"
+    "  --ip ADDR           address to serve on (default: the first usable interface)\n"
+    "  --port N            port to serve on (default: any free port)\n"
+    "  --audio-sink DESC   GStreamer audio sink, gst-launch syntax (default autoaudiosink)\n"
+    "  --video-sink DESC   GStreamer video sink, gst-launch syntax (default autovideosink)\n"
+    "  --null              play nothing: answer every request, store no state\n"
+    "  --help              this text\n";
+
+enum Option { kDesc = 1, kName, kIp, kPort, kAudioSink, kVideoSink, kNull, kHelp };
+
+}  // namespace
+
+std::optional<Options> ParseOptions(int argc, char** argv, int* exit_status) {
+    static const option kLong[] = {
+        {"desc", required_argument, nullptr, kDesc},
+        {"name", required_argument, nullptr, kName},
+        {"ip", required_argument, nullptr, kIp},
+        {"port", required_argument, nullptr, kPort},
+        {"audio-sink", required_argument, nullptr, kAudioSink},
+        {"video-sink", required_argument, nullptr, kVideoSink},
+        {"null", no_argument, nullptr, kNull},
+        {"help", no_argument, nullptr, kHelp},
+        {nullptr, 0, nullptr, 0},
+    };
+    Options options;
+    opterr = 0;
+    optind = 1;
+    for (int option; (option = getopt_long(argc, argv, "", kLong, nullptr)) != -1;) {
+        switch (option) {
+            case kDesc:
+                options.description = optarg;
+                break;
+            case kName:
+                options.name = optarg;
+                break;
+            case kIp:
+                options.address = optarg;
+                break;
+            case kPort: {
+                char* end = nullptr;
+                const long port = std::strtol(optarg, &end, 10);
+                if (*optarg == '\0' || *end != '\0' || port < 0 || port > 65535) {
+                    std::fprintf(
+                        stderr,
+                        "dlna-renderer: --port needs a number from 0 to 65535, not \"%s\"\n",
+                        optarg);
+                    *exit_status = 1;
+                    return std::nullopt;
+                }
+                options.port = static_cast<uint16_t>(port);
+                break;
+            }
+            case kAudioSink:
+                options.audio_sink = optarg;
+                break;
+            case kVideoSink:
+                options.video_sink = optarg;
+                break;
+            case kNull:
+                options.null_host = true;
+                break;
+            case kHelp:
+                std::fputs(kUsage, stdout);
+                *exit_status = 0;
+                return std::nullopt;
+            default:
+                std::fprintf(stderr, "dlna-renderer: unknown option or missing value: %s\n%s",
+                             argv[optind - 1], kUsage);
+                *exit_status = 1;
+                return std::nullopt;
+        }
+    }
+    if (optind < argc) {
+        std::fprintf(stderr, "dlna-renderer: unexpected argument: %s\n%s", argv[optind], kUsage);
+        *exit_status = 1;
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,368 @@
+// The staged dlna-server in the lab, seen by clients nobody here wrote: a
+// GUPnP control point (Python), curl, and gmediarender as the renderer.
+#include <arpa/inet.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "HttpClient.h"
+#include "LabGuard.h"
+#include "ServerProcess.h"
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::Not;
+
+namespace {
+
+const std::string kStage = SERVER_STAGE;
+const char kServerIp[] = "198.51.100.1";
+const char kOtherIp[] = "198.51.100.2";  // this machine too, behind another interface
+const char kCds[] = "urn:schemas-upnp-org:service:ContentDirectory:1";
+
+std::string Pattern(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 131 + seed * 7 + i / 251) & 0xff);
+    return bytes;
+}
+
+// One second of 8 kHz 16-bit mono silence: a file every player decodes.
+std::string Wav() {
+    const uint32_t data = 16000;
+    std::string out = "RIFF";
+    auto u32 = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
+    u32(36 + data);
+    out += "WAVEfmt ";
+    u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
+    out += "data";
+    u32(data);
+    out.append(data, '\0');
+    return out;
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The value of the "name value" line of the GUPnP client's output.
+std::string Field(const std::string& output, const std::string& name) {
+    std::smatch match;
+    if (!std::regex_search(output, match, std::regex("(^|\n)" + name + " ([^\n]*)"))) return {};
+    return match[2].str();
+}
+
+std::vector<std::string> Ids(const std::string& didl, const std::string& element) {
+    std::vector<std::string> ids;
+    const std::regex pattern("<" + element + " id=\"([^\"]+)\"");
+    for (std::sregex_iterator it(didl.begin(), didl.end(), pattern), end; it != end; ++it)
+        ids.push_back((*it)[1].str());
+    return ids;
+}
+
+// The URL of the item titled `title`.
+std::string ItemUrl(const std::string& didl, const std::string& title) {
+    std::smatch match;
+    const std::regex pattern("<dc:title>" + title + "</dc:title>.*?<res[^>]*>([^<]+)</res>");
+    return std::regex_search(didl, match, pattern) ? match[1].str() : std::string();
+}
+
+CommandResult Client(const std::string& arguments) {
+    return RunCommand(std::string(MEDIA_CLIENT) + " lab0 " + arguments);
+}
+
+class ServerLab : public testing::Test {
+protected:
+    void SetUp() override {
+        HALVORN_REQUIRE_LAB();
+        char pattern[] = "/tmp/dlna-media-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        media = pattern;
+        WriteFile(media / "song.mp3", "ID3" + Pattern(200000, 1));
+        WriteFile(media / "clip.wav", Wav());
+        WriteFile(media / "photo.jpg", Pattern(5000, 2));
+        WriteFile(media / "notes.txt", "not media");
+        WriteFile(media / "sub" / "deep.mp3", Pattern(3000, 3));
+        server = std::make_unique<ServerProcess>(kStage, Arguments());
+        ASSERT_TRUE(server->WaitUntilShared()) << server->Output();
+    }
+    void TearDown() override {
+        if (server) {
+            EXPECT_EQ(server->Stop(SIGTERM), 0) << server->Output();
+        }
+        fs::remove_all(media);
+    }
+    virtual std::vector<std::string> Arguments() {
+        return {"--ip", kServerIp, "--name", "Lab Server", media.string()};
+    }
+
+    // A SOAP Browse sent by curl from `source`.
+    CommandResult CurlBrowse(const std::string& source, const std::string& object_id,
+                             const std::string& flag = "BrowseDirectChildren") {
+        const std::string body =
+            std::string(
+                "<?xml version=\"1.0\"?><s:Envelope "
+                "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body>"
+                "<u:Browse xmlns:u=\"") +
+            kCds + "\"><ObjectID>" + object_id + "</ObjectID><BrowseFlag>" + flag +
+            "</BrowseFlag><Filter>*</Filter><StartingIndex>0</StartingIndex><RequestedCount>0"
+            "</RequestedCount><SortCriteria></SortCriteria></u:Browse></s:Body></s:Envelope>";
+        return RunCommand("curl -s --max-time 10 --interface " + source +
+                          " -H 'Content-Type: text/xml; charset=\"utf-8\"'"
+                          " -H 'SOAPACTION: \"" +
+                          kCds + "#Browse\"' --data-binary " + ShellQuote(body) + " " +
+                          server->Base() + "/ContentDirectory/control");
+    }
+    // The HTTP status of a request made by curl.
+    std::string Status(const std::string& options, const std::string& path) {
+        return RunCommand("curl -s -o /dev/null -w '%{http_code}' --max-time 10 --path-as-is " +
+                          options + " " + ShellQuote(server->Base() + path))
+            .output;
+    }
+
+    fs::path media;
+    std::unique_ptr<ServerProcess> server;
+};
+
+}  // namespace
+
+TEST_F(ServerLab, BrowsesTheRootTheCategoriesAndAnItem) {
+    CommandResult root = Client("browse 0 BrowseMetadata 0 0");
+    ASSERT_EQ(root.status, 0) << root.output;
+    EXPECT_EQ(Ids(Field(root.output, "Result"), "container"), std::vector<std::string>{"0"});
+    EXPECT_EQ(Field(root.output, "NumberReturned"), "1");
+
+    CommandResult categories = Client("browse 0 BrowseDirectChildren 0 0");
+    ASSERT_EQ(categories.status, 0) << categories.output;
+    EXPECT_EQ(Ids(Field(categories.output, "Result"), "container"),
+              (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Field(categories.output, "TotalMatches"), "3");
+
+    // Music: the folder's own two audio files, not the sub-folder's.
+    CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    ASSERT_EQ(music.status, 0) << music.output;
+    const std::string didl = Field(music.output, "Result");
+    EXPECT_THAT(didl, HasSubstr("<dc:title>song.mp3</dc:title>"));
+    EXPECT_THAT(didl, HasSubstr("<dc:title>clip.wav</dc:title>"));
+    EXPECT_THAT(didl, Not(HasSubstr("deep.mp3")));
+    EXPECT_THAT(didl, HasSubstr("protocolInfo=\"http-get:*:audio/mpeg:*\""));
+    ASSERT_EQ(Ids(didl, "item").size(), 2u);
+
+    CommandResult item = Client("browse " + Ids(didl, "item").front() + " BrowseMetadata 0 0");
+    ASSERT_EQ(item.status, 0) << item.output;
+    EXPECT_EQ(Field(item.output, "TotalMatches"), "1");
+    EXPECT_EQ(Ids(Field(item.output, "Result"), "item"),
+              std::vector<std::string>{Ids(didl, "item").front()});
+
+    CommandResult missing = Client("browse 99 BrowseDirectChildren 0 0");
+    EXPECT_EQ(missing.status, 2) << missing.output;
+    EXPECT_THAT(missing.output, HasSubstr("fault 701"));
+}
+
+TEST_F(ServerLab, AnswersTheFixedQueries) {
+    const struct {
+        const char* action;
+        const char* argument;
+        const char* value;
+    } queries[] = {
+        {"GetSystemUpdateID", "Id", "0"},
+        {"GetSearchCapabilities", "SearchCaps",
+         "dc:title,dc:creator,dc:date,res@protocolInfo,res@size"},
+        {"GetSortCapabilities", "SortCaps", "dc:title,dc:creator,upnp:class"},
+    };
+    for (const auto& q : queries) {
+        CommandResult run = Client(std::string("call ") + kCds + " " + q.action + " " + q.argument);
+        ASSERT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(Field(run.output, q.argument), q.value);
+    }
+}
+
+TEST_F(ServerLab, ServesSharedFilesByteForByteAndNothingElse) {
+    CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    ASSERT_EQ(music.status, 0) << music.output;
+    const std::string url = ItemUrl(Field(music.output, "Result"), "song\\.mp3");
+    ASSERT_EQ(url.rfind(server->Base() + "/share/", 0), 0u) << url;
+    const std::string path = url.substr(server->Base().size());
+    const std::string original = ReadFile(media / "song.mp3");
+
+    const fs::path copy = media / "fetched";
+    ASSERT_EQ(RunCommand("curl -s -f --max-time 10 -o " + copy.string() + " " + url).status, 0);
+    EXPECT_TRUE(ReadFile(copy) == original);
+
+    CommandResult ranged = RunCommand("curl -s -i --max-time 10 -r 1000-1999 " + url);
+    EXPECT_THAT(ranged.output, HasSubstr(" 206 "));
+    EXPECT_THAT(ranged.output, HasSubstr("1000-1999/" + std::to_string(original.size())));
+    const auto body = ranged.output.find("\r\n\r\n");
+    ASSERT_NE(body, std::string::npos);
+    EXPECT_TRUE(ranged.output.substr(body + 4) == original.substr(1000, 1000));
+
+    // A plain client: libupnp's answer to PUT has no valid status line for
+    // curl ("HTTP/0.0 501").
+    for (const char* method : {"POST", "PUT"}) {
+        const int status =
+            HttpRequest(server->Address(), server->Port(), method, path, {}, "x").status;
+        EXPECT_GE(status, 400) << method;
+    }
+    EXPECT_TRUE(ReadFile(media / "song.mp3") == original);
+
+    for (const char* unshared : {"/share/99999.mp3", "/share/../../../../etc/passwd",
+                                 "/share/%2e%2e/%2e%2e/etc/passwd", "/%2e%2e/%2e%2e/etc/passwd",
+                                 "/share/..%2f..%2fetc/passwd", "/notes.txt", "/share/notes.txt"})
+        EXPECT_EQ(Status("", unshared), "404") << unshared;
+}
+
+namespace {
+
+class PasswordLab : public ServerLab {
+protected:
+    std::vector<std::string> Arguments() override {
+        return {"--ip", kServerIp, "--password", "secret", media.string()};
+    }
+};
+
+}  // namespace
+
+TEST_F(PasswordLab, BrowsingNeedsTheChallengeAnsweredAndOnlyForThatClient) {
+    CommandResult refused = Client("browse 0 BrowseDirectChildren 0 0");
+    EXPECT_EQ(refused.status, 2) << refused.output;
+    EXPECT_THAT(refused.output, HasSubstr("fault 801"));
+
+    CommandResult wrong = Client("authenticate secret AAAAAAAAAAAAAAAAAAAAAA==");
+    EXPECT_EQ(wrong.status, 2) << wrong.output;
+    EXPECT_THAT(wrong.output, HasSubstr("fault 501"));
+
+    // The digest is Python's hmac over the decoded challenge.
+    CommandResult right = Client("authenticate secret");
+    ASSERT_EQ(right.status, 0) << right.output;
+    EXPECT_EQ(Field(right.output, "challenge").size(), 344u);
+
+    CommandResult passes = Client("browse 0 BrowseDirectChildren 0 0");
+    EXPECT_EQ(passes.status, 0) << passes.output;
+    EXPECT_THAT(CurlBrowse(kServerIp, "0").output, HasSubstr("NumberReturned>3<"));
+    // Another source address is another machine's interface: still refused.
+    CommandResult other = CurlBrowse(kOtherIp, "0");
+    EXPECT_THAT(other.output, HasSubstr("<errorCode>801</errorCode>")) << other.output;
+}
+
+namespace {
+
+class RendererLab : public ServerLab {};
+
+}  // namespace
+
+TEST_F(RendererLab, GmediarenderFetchesAndPlaysASharedItem) {
+    ChildProcess renderer(
+        "/usr/bin/gmediarender",
+        {"-I", "lab0", "--port", "49494", "-f", "Lab Renderer", "-o", "gst", "--gstout-audiosink",
+         "fakesink", "--gstout-videosink", "fakesink", "--logfile", "stdout"});
+    ASSERT_TRUE(renderer.WaitForOutput("Ready for rendering", 20)) << renderer.Output();
+    CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    const std::string url = ItemUrl(Field(music.output, "Result"), "clip\\.wav");
+    ASSERT_FALSE(url.empty()) << music.output;
+
+    CommandResult play = Client("play " + url + " audio/wav");
+    EXPECT_EQ(play.status, 0) << play.output << renderer.Output();
+    EXPECT_THAT(play.output, HasSubstr("state PLAYING OK " + url));
+    renderer.Stop(SIGTERM);
+}
+
+namespace {
+
+class WatchLab : public ServerLab {
+protected:
+    std::vector<std::string> Arguments() override {
+        return {"--ip", kServerIp, "--watch", media.string()};
+    }
+    // Seconds until the music container's listing does (or does not) hold
+    // `title`; -1 after 5 s.
+    double SecondsUntil(const std::string& title, bool present) {
+        const auto start = std::chrono::steady_clock::now();
+        while (std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+            const bool listed = CurlBrowse(kServerIp, "2").output.find("&gt;" + title + "&lt;") !=
+                                std::string::npos;
+            if (listed == present)
+                return std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
+                    .count();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return -1;
+    }
+};
+
+}  // namespace
+
+TEST_F(WatchLab, ACopiedFileAppearsAndADeletedOneDisappears) {
+    ASSERT_GE(SecondsUntil("song.mp3", true), 0);
+    fs::copy_file(media / "song.mp3", media / "copy.mp3");
+    const double appeared = SecondsUntil("copy.mp3", true);
+    EXPECT_GE(appeared, 0);
+    EXPECT_LT(appeared, 2.0);
+    fs::remove(media / "copy.mp3");
+    const double gone = SecondsUntil("copy.mp3", false);
+    EXPECT_GE(gone, 0);
+    EXPECT_LT(gone, 2.0);
+    EXPECT_THAT(server->Output(), HasSubstr("added " + (media / "copy.mp3").string()));
+}
+
+// Start-up failures: one line saying what and what to do, status 1.
+TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
+    HALVORN_REQUIRE_LAB();
+    const int busy = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(50505);
+    inet_pton(AF_INET, kServerIp, &address.sin_addr);
+    ASSERT_EQ(bind(busy, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(busy, 1), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } cases[] = {
+        {{"/nonexistent/folder"}, "no such folder: /nonexistent/folder"},
+        {{"--desc", "/nonexistent/DMS.xml", "/tmp"}, "description not found: /nonexistent/DMS.xml"},
+        {{"--ip", kServerIp, "--port", "50505", "/tmp"}, "port 50505 is in use"},
+        {{"--port", "http", "/tmp"}, "--port wants a number"},
+        {{}, "no folder to share"},
+    };
+    for (const auto& c : cases) {
+        ChildProcess run(kStage + "/bin/dlna-server", c.arguments);
+        const int status = run.Stop(0, 20);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.message << run.Output();
+        const std::string output = run.Output();
+        EXPECT_THAT(output, HasSubstr(std::string("dlna-server: ") + c.message));
+    }
+    close(busy);
+}
+
+TEST(ServerStartLab, ShowsProgressOnATerminalAndTheFinalCount) {
+    HALVORN_REQUIRE_LAB();
+    char pattern[] = "/tmp/dlna-media-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    for (int i = 0; i < 50; ++i)
+        WriteFile(fs::path(pattern) / ("t" + std::to_string(i) + ".mp3"), "x");
+    ChildProcess run(kStage + "/bin/dlna-server", {"--ip", kServerIp, pattern}, /*pty=*/true);
+    EXPECT_TRUE(run.WaitForOutput("dlna-server: shared 50 files from 1 folder in "))
+        << run.Output();
+    EXPECT_THAT(run.Output(), HasSubstr("\rsharing: "));
+    EXPECT_THAT(run.Output(), HasSubstr(" files/s"));
+    run.Stop(SIGINT);
+    fs::remove_all(pattern);
+}
