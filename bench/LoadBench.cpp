@@ -38,7 +38,7 @@ constexpr int kFolderItems = 1000;
 struct Options {
     int seconds = 60;
     int clients = 32;
-    int warmup_seconds = 5;
+    int warmup_seconds = 10;
     std::string only;
 };
 
@@ -73,12 +73,23 @@ HttpResponse Browse(const StagedProgram& server, const std::string& id, int coun
                      {"SortCriteria", ""}});
 }
 
-// The one shared folder's container, read from the root's children.
+// The container that lists the shared folder's items: searched from the
+// root, a few levels down (the server groups items by kind).
 std::string FolderContainer(const StagedProgram& server) {
-    const std::string body = Browse(server, "0", 0).body;
-    std::smatch match;
-    if (std::regex_search(body, match, std::regex("&lt;container id=&quot;([^&]+)&quot;")))
-        return match[1];
+    std::vector<std::string> pending{"0"};
+    const std::regex container("&lt;container id=&quot;([^&]+)&quot;");
+    for (int level = 0; level < 4 && !pending.empty(); ++level) {
+        std::vector<std::string> next;
+        for (const auto& id : pending) {
+            const std::string body = Browse(server, id, 0).body;
+            if (id != "0" && XmlElementText(body, "TotalMatches") == std::to_string(kFolderItems) &&
+                body.find("&lt;item") != std::string::npos)
+                return id;
+            for (std::sregex_iterator it(body.begin(), body.end(), container), end; it != end; ++it)
+                next.push_back((*it)[1]);
+        }
+        pending = std::move(next);
+    }
     return {};
 }
 

@@ -108,19 +108,31 @@ TEST_P(MalformedRequests, AreRefusedAndTheProgramKeepsAnswering) {
     std::sort(corpus.begin(), corpus.end());
     ASSERT_GE(corpus.size(), 20u);
 
+    // A half-closed request is still answered: the refusals below are the
+    // corpus's doing.
+    const std::string host = program->Address() + ":" + std::to_string(program->Port());
+    ASSERT_EQ(RawHttpExchange(program->Address(), program->Port(),
+                              "GET /description.xml HTTP/1.1\r\nHOST: " + host + "\r\n\r\n", 10,
+                              true)
+                  .status,
+              200);
+
     int sent = 0;
     for (const auto& file : corpus) {
         const std::string request = ReadFile(file);
         const auto began = std::chrono::steady_clock::now();
         for (const auto& service : services) {
             SCOPED_TRACE(file.filename().string() + " to " + service.type);
+            // Half-closed: a body shorter than announced ends at once instead
+            // of after libupnp's 30 s read time-out.
             const HttpResponse answer = RawHttpExchange(
-                program->Address(), program->Port(), Expand(request, *program, service), 60);
+                program->Address(), program->Port(), Expand(request, *program, service), 60, true);
             ++sent;
             // libupnp's own refusals carry no SOAP body; ours must be faults.
             EXPECT_GE(answer.status, 400) << answer.body;
-            if (answer.body.find("Envelope") != std::string::npos)
+            if (answer.body.find("Envelope") != std::string::npos) {
                 EXPECT_NE(answer.body.find("Fault"), std::string::npos) << answer.body;
+            }
             ASSERT_TRUE(program->Running()) << program->Output();
             ASSERT_TRUE(program->AnswersGoodRequest()) << program->Output();
         }

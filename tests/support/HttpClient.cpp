@@ -54,7 +54,7 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
 }
 
 HttpResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
-                             int timeout_seconds) {
+                             int timeout_seconds, bool half_close) {
     HttpResponse response;
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return response;
@@ -76,6 +76,7 @@ HttpResponse RawHttpExchange(const std::string& host, int port, const std::strin
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
+    if (half_close) shutdown(fd, SHUT_WR);
     std::string raw;
     char buffer[8192];
     for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);
