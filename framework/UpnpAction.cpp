@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 
 #include <cstring>
+#include <set>
 
 #include "Logger.h"
 #include "UpnpErrorMessages.h"
@@ -28,6 +29,31 @@ IXML_Element* FindActionElement(IXML_Document* doc, const std::string& ns,
     return reinterpret_cast<IXML_Element*>(node);
 }
 
+// No argument of any service comes near this; a client's megabyte would
+// otherwise reach the action, its state and its log.
+constexpr size_t kMaxArgumentText = 64 * 1024;
+
+// The first argument longer than the limit; empty when there is none.
+std::string TooLongArgument(IXML_Element* element) {
+    for (IXML_Element* argument : xml::ChildElements(xml::AsNode(element)))
+        if (xml::AllText(argument).size() > kMaxArgumentText)
+            return xml::LocalName(xml::AsNode(argument));
+    return {};
+}
+
+// The first declared in-argument the request leaves out; empty when it has
+// them all. UPnP asks for every one, and a binding left out would keep what
+// an earlier client sent.
+std::string MissingArgument(IXML_Element* element,
+                            const std::vector<std::unique_ptr<ActionParameter>>& bindings) {
+    std::set<std::string> given;
+    for (IXML_Element* argument : xml::ChildElements(xml::AsNode(element)))
+        given.insert(xml::LocalName(xml::AsNode(argument)));
+    for (const auto& binding : bindings)
+        if (!given.count(binding->name)) return binding->name;
+    return {};
+}
+
 // Binds each child element to the parameter of the same name; the name of
 // the first argument that fails, or empty.
 bool BindArguments(IXML_Element* element,
@@ -36,7 +62,14 @@ bool BindArguments(IXML_Element* element,
     for (IXML_Element* argument : xml::ChildElements(xml::AsNode(element))) {
         std::string name = xml::LocalName(xml::AsNode(argument));
         std::string text = xml::AllText(argument);
+        // An argument is text; elements inside one are a malformed request,
+        // not an empty value.
         bool bound = false;
+        if (!xml::ChildElements(xml::AsNode(argument)).empty()) {
+            *failed_name = name;
+            *failed_value = "<element>";
+            return false;
+        }
         for (const auto& binding : bindings) {
             if (binding->name == name) {
                 bound = binding->SetValue(text);
@@ -82,11 +115,22 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
         LogLine(FrameworkLog(), LogLevel::Error) << "Can't parse the request node: " << name;
         return true;
     }
+    if (const std::string too_long = TooLongArgument(element); !too_long.empty()) {
+        LogLine(FrameworkLog(), LogLevel::Error)
+            << "Request argument too long: name=" << LogSafe(too_long);
+        SetError(request, 402, UpnpErrorText(402));
+        return true;
+    }
     std::string bad_name, bad_value;
     if (!BindArguments(element, inputs, &bad_name, &bad_value)) {
         LogLine(FrameworkLog(), LogLevel::Error)
             << "Request argument error: name=" << LogSafe(bad_name)
             << ", value=" << LogSafe(bad_value);
+        return true;
+    }
+    if (const std::string missing = MissingArgument(element, inputs); !missing.empty()) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "Request argument missing: name=" << missing;
+        SetError(request, 402, UpnpErrorText(402));
         return true;
     }
 
@@ -109,11 +153,12 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
         }
     } else {
         for (const auto& result : results) {
+            // A value that is not XML text would make the whole response unreadable.
             if (UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
                                         result.name.c_str(),
-                                        result.value.c_str()) != UPNP_E_SUCCESS) {
-                LogLine(FrameworkLog(), LogLevel::Error) << "UpnpAddToActionResponse failed. "
-                                                         << result.name << ": " << result.value;
+                                        xml::ValidText(result.value).c_str()) != UPNP_E_SUCCESS) {
+                LogLine(FrameworkLog(), LogLevel::Error)
+                    << "UpnpAddToActionResponse failed. " << result.name << ": " << result.value;
                 UpnpActionRequest_set_ErrCode(request, 501);
                 break;
             }
@@ -153,7 +198,7 @@ XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& argu
     if (!doc) return {};
     for (const auto& argument : arguments) {
         if (UpnpAddToAction(&doc, name.c_str(), service.serviceType.c_str(), argument.name.c_str(),
-                            argument.value.c_str()) != UPNP_E_SUCCESS) {
+                            xml::ValidText(argument.value).c_str()) != UPNP_E_SUCCESS) {
             LogLine(FrameworkLog(), LogLevel::Error)
                 << "UpnpAddToAction failed: " << argument.name << argument.value;
             ixmlDocument_free(doc);

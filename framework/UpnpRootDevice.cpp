@@ -96,6 +96,24 @@ int UpnpRootDevice::PrepareDescription(IXML_Document* doc, const std::string& ad
 }
 
 int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
+    if (int rc = Load(path, address); rc != 0) return rc;
+    const std::string text = ServedDescription();
+    int rc = UpnpRegisterRootDevice2(UPNPREG_BUF_DESC, text.c_str(), text.size(), 1,
+                                     &UpnpUtility::DeviceCallback, owner, &handle);
+    if (rc != UPNP_E_SUCCESS) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpRegisterRootDevice failed!";
+        return rc;
+    }
+    registered = true;
+    rc = UpnpSendAdvertisement(handle, 60);
+    if (rc != UPNP_E_SUCCESS) {
+        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpSendAdvertisement failed.";
+        return rc;
+    }
+    return 0;
+}
+
+int UpnpRootDevice::Load(const std::string& path, const std::string& address) {
     UniqueXmlDocument doc(ixmlLoadDocument(path.c_str()));
     if (!doc) {
         LogLine(FrameworkLog(), LogLevel::Error) << settings.load_failure << path;
@@ -129,20 +147,6 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
 
     auto devices = xml::ElementsByTag(doc.get(), "device");
     if (!devices.empty()) Build(devices.front(), factory);
-
-    text = xml::Serialize(doc.get());
-    int rc = UpnpRegisterRootDevice2(UPNPREG_BUF_DESC, text.c_str(), text.size(), 1,
-                                     &UpnpUtility::DeviceCallback, owner, &handle);
-    if (rc != UPNP_E_SUCCESS) {
-        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpRegisterRootDevice failed!";
-        return rc;
-    }
-    registered = true;
-    rc = UpnpSendAdvertisement(handle, 60);
-    if (rc != UPNP_E_SUCCESS) {
-        LogLine(FrameworkLog(), LogLevel::Error) << "UpnpSendAdvertisement failed.";
-        return rc;
-    }
     return 0;
 }
 

@@ -24,7 +24,12 @@ public:
         : owner(owner), factory(std::move(factory)), settings(std::move(settings)) {}
     ~UpnpRootDevice() override;
 
+    // Load, then registration with libupnp and the first advertisement.
     int Start(const std::string& path, const std::string& address);
+    // Everything before registration: loads and prepares the description,
+    // serves it with its SCPDs and builds the devices. Nothing here opens a
+    // socket unless a service's LoadActions does.
+    int Load(const std::string& path, const std::string& address);
     // A filter that IsSame as one already there is not added again.
     void AddFilter(std::shared_ptr<ActionFilter> filter);
 

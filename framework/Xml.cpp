@@ -1,5 +1,7 @@
 #include "Xml.h"
 
+#include <cstdint>
+
 namespace xml {
 
 namespace {
@@ -74,7 +76,51 @@ std::string AllText(IXML_Element* element) {
 
 bool HasText(IXML_Element* element) { return element && FirstTextChild(element) != nullptr; }
 
-bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text) {
+std::string ValidText(std::string_view text) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80                    ? 1
+                        : lead >= 0xC2 && lead <= 0xDF ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 0;
+        uint32_t code = length == 1   ? lead
+                        : length == 2 ? lead & 0x1F
+                        : length == 3 ? lead & 0x0F
+                                      : lead & 0x07;
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+            if ((next & 0xC0) != 0x80) {
+                length = 0;
+                break;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Shortest form only, and only the characters XML 1.0 allows.
+        const bool shortest = length != 3 ? length != 4 || code >= 0x10000 : code >= 0x800;
+        const bool allowed =
+            code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+        if (length == 0) {
+            out += kReplacement;
+            ++i;
+            continue;
+        }
+        if (shortest && allowed)
+            out.append(text.substr(i, length));
+        else
+            out += kReplacement;
+        i += length;
+    }
+    return out;
+}
+
+bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& value) {
+    const std::string text = ValidText(value);
     if (IXML_Node* node = FirstTextChild(element))
         return ixmlNode_setNodeValue(node, text.c_str()) == IXML_SUCCESS;
     IXML_Node* node = ixmlDocument_createTextNode(doc, text.c_str());

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct IxmlDocumentDeleter {
@@ -33,8 +34,14 @@ bool HasText(IXML_Element* element);
 // All text and CDATA children joined: a long or escaped value may arrive in
 // several pieces.
 std::string AllText(IXML_Element* element);
-// Replaces the first text child's value, or adds a text child.
-bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& text);
+// `text` with every byte sequence that is not an XML 1.0 character in UTF-8
+// (control characters, malformed UTF-8, surrogates, U+FFFE/U+FFFF) replaced
+// by U+FFFD: ixml writes text unchanged, and a document holding such bytes
+// cannot be read back, by ixml or by any other parser.
+std::string ValidText(std::string_view text);
+// Replaces the first text child's value, or adds a text child; the value
+// goes through ValidText.
+bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& value);
 
 // Text of the first element of that tag below `node`, or empty.
 std::string FirstText(IXML_Node* node, const std::string& tag);

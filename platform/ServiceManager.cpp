@@ -87,10 +87,15 @@ bool ServiceManager::Create(const std::string& service, const std::vector<std::s
         HasLineBreak(working_directory))
         return false;
     // WorkingDirectory= is not unquoted by systemd: the path stands bare.
-    const std::string unit = "[Unit]\nDescription=" + EscapeSpecifiers(service) +
-                             "\n\n[Service]\nType=notify\nExecStart=" + ExecStart(command) +
-                             "\nWorkingDirectory=" + EscapeSpecifiers(working_directory) +
-                             "\n\n[Install]\nWantedBy=multi-user.target\n";
+    // libupnp 1.8.4 can be crashed from the network (and leaks on some
+    // malformed requests): the service comes back after a crash and after
+    // the memory cap kills it, and no start limit can stop it for good.
+    const std::string unit =
+        "[Unit]\nDescription=" + EscapeSpecifiers(service) +
+        "\nStartLimitIntervalSec=0\n\n[Service]\nType=notify\nExecStart=" + ExecStart(command) +
+        "\nWorkingDirectory=" + EscapeSpecifiers(working_directory) +
+        "\nRestart=on-failure\nRestartSec=1\nMemoryMax=256M"
+        "\n\n[Install]\nWantedBy=multi-user.target\n";
 
     // Written aside and renamed, so a reload never sees half a unit.
     const std::string path = UnitPath(service);

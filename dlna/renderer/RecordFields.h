@@ -27,6 +27,13 @@ struct RecordField {
     // How loudly an enumeration text outside its table is reported.
     LogLevel unknown_level = LogLevel::Error;
 };
+// Spelled out for compilers without deduction for aggregates (clang 14, the
+// fuzz build's).
+template <class Value, class Record, class T, class C>
+RecordField(const char*, const char*, T Value::*, C Record::*) -> RecordField<Value, Record, T, C>;
+template <class Value, class Record, class T, class C>
+RecordField(const char*, const char*, T Value::*, C Record::*, LogLevel)
+    -> RecordField<Value, Record, T, C>;
 
 // Specialised beside each value type: `CRecord` and `kFields`.
 template <class R>

@@ -155,6 +155,7 @@ TEST_F(HandleTest, BadArgumentsAreRefusedBeforeTheActionRuns) {
          {std::pair<const char*, const char*>{"EchoBadNumber.xml",
                                               "Request argument error: name=Number, value=abc"},
           {"EchoUnknownArgument.xml", "Request argument error: name=Colour, value=blue"},
+          {"EchoNestedArgument.xml", "Request argument error: name=Text, value=<element>"},
           {"EchoHostileNumber.xml",
            "Request argument error: name=Number, value=1\\n[ERROR] forged\n"}}) {
         Request request("Echo", fixture);
@@ -167,15 +168,65 @@ TEST_F(HandleTest, BadArgumentsAreRefusedBeforeTheActionRuns) {
     EXPECT_EQ(service.Find<EchoAction>("Echo")->runs, 0);
 }
 
-TEST_F(HandleTest, EmptyStringIsAcceptedAndOmittedInputsKeepTheirValues) {
+TEST_F(HandleTest, EmptyStringIsAccepted) {
+    Request request("Echo", "EchoEmptyText.xml");
+    service.Dispatch(request.get());
+    EXPECT_EQ(service.Find<EchoAction>("Echo")->text, "");
+    EXPECT_NE(request.Result().find("<Twice>42</Twice>"), std::string::npos) << request.Result();
+}
+
+// An omitted in-argument would otherwise keep what the previous client sent,
+// and a huge one would reach the action whole: both are refused with 402.
+TEST_F(HandleTest, MissingOrHugeArgumentsAreRefusedWith402) {
     Request first("Echo", "EchoRequest.xml");
     service.Dispatch(first.get());
-    Request second("Echo", "EchoEmptyText.xml");
-    service.Dispatch(second.get());
     auto* echo = service.Find<EchoAction>("Echo");
-    EXPECT_EQ(echo->text, "");
-    EXPECT_EQ(echo->number, 21);
-    EXPECT_NE(second.Result().find("<Twice>42</Twice>"), std::string::npos);
+    ASSERT_EQ(echo->runs, 1);
+
+    Request missing("Echo", "EchoNumberOnly.xml");
+    Request huge("Echo", "EchoRequest.xml");
+    xml::SetText(
+        UpnpActionRequest_get_ActionRequest(huge.get()),
+        xml::ElementsByTag(UpnpActionRequest_get_ActionRequest(huge.get()), "Text").front(),
+        std::string(64 * 1024 + 1, 'x'));
+    for (auto [request, log] : {std::pair{&missing, "Request argument missing: name=Text"},
+                                std::pair{&huge, "Request argument too long: name=Text"}}) {
+        CaptureStderr();
+        EXPECT_TRUE(service.Dispatch(request->get()));
+        EXPECT_NE(GetCapturedStderr().find(log), std::string::npos) << log;
+        EXPECT_EQ(request->ErrCode(), 402);
+        EXPECT_EQ(request->ErrStr(), "Invalid soap param");
+        EXPECT_EQ(request->Result(), "");
+    }
+    EXPECT_EQ(echo->runs, 1);
+    EXPECT_EQ(echo->text, "hello");
+}
+
+TEST(ValidText, KeepsXmlCharactersAndReplacesEverythingElse) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_EQ(xml::ValidText("tab\tline\r\n<&> \xC3\xA9 \xF0\x9F\x98\x80"),
+              "tab\tline\r\n<&> \xC3\xA9 \xF0\x9F\x98\x80");
+    // Control character, stray byte, overlong form, surrogate, U+FFFE, beyond
+    // U+10FFFF, a sequence cut short at the end.
+    for (const char* bad : {"\x01", "\xFF", "\xC0\x80", "\xED\xA0\x80", "\xEF\xBF\xBE",
+                            "\xF4\x90\x80\x80", "\xE2\x82"}) {
+        EXPECT_EQ(xml::ValidText(std::string("a") + bad + "b").substr(0, 4), "a" + replacement)
+            << bad;
+    }
+    EXPECT_EQ(xml::ValidText("\xE2\x82"), replacement + replacement);
+}
+
+// ixml writes a value as it stands, and a control character in one
+// out-argument made the whole response unreadable (found by fuzzing).
+TEST_F(HandleTest, OutArgumentsThatAreNotXmlTextStillGiveAReadableResponse) {
+    Request request("Echo", "EchoRequest.xml");
+    IXML_Document* doc = UpnpActionRequest_get_ActionRequest(request.get());
+    xml::SetText(doc, xml::ElementsByTag(doc, "Text").front(), "a\x01" "b\xFF\xC3\xA9");
+    ASSERT_TRUE(service.Dispatch(request.get()));
+    const UniqueXmlDocument reread(ixmlParseBuffer(request.Result().c_str()));
+    ASSERT_TRUE(reread) << request.Result();
+    EXPECT_EQ(xml::FirstText(xml::AsNode(reread.get()), "Result"),
+              "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xC3\xA9");
 }
 
 TEST_F(HandleTest, ErrorCodesBecomeFaultsWithTableText) {

@@ -52,7 +52,7 @@ TEST(QuoteForSystemdTest, EscapesWhatSystemdWouldInterpret) {
     EXPECT_EQ(QuoteForSystemd("a\nb\tc"), "\"a\\x0ab\\x09c\"");
 }
 
-TEST_F(ServiceManagerTest, CreateWritesNotifyUnitAndReloads) {
+TEST_F(ServiceManagerTest, CreateWritesRestartingNotifyUnitAndReloads) {
     ServiceManager manager = Manager();
     EXPECT_FALSE(manager.Exists("Halvorn"));
     ASSERT_TRUE(manager.Create("Halvorn", {"/opt/my tv/100%/Halvorn", "--web-root", "web/$x"},
@@ -63,11 +63,15 @@ TEST_F(ServiceManagerTest, CreateWritesNotifyUnitAndReloads) {
     EXPECT_EQ(ReadFile(units / "Halvorn.service"),
               "[Unit]\n"
               "Description=Halvorn\n"
+              "StartLimitIntervalSec=0\n"
               "\n"
               "[Service]\n"
               "Type=notify\n"
               "ExecStart=\"/opt/my tv/100%%/Halvorn\" \"--web-root\" \"web/$$x\"\n"
               "WorkingDirectory=/opt/my tv/100%%\n"
+              "Restart=on-failure\n"
+              "RestartSec=1\n"
+              "MemoryMax=256M\n"
               "\n"
               "[Install]\n"
               "WantedBy=multi-user.target\n");

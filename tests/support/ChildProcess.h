@@ -32,6 +32,8 @@ public:
     bool Send(const std::string& line);
 
     bool Running();
+    // -1 once it has been reaped.
+    pid_t Pid() const { return pid_; }
     // Sends `signal` and waits for the exit; the wait status, or -1 on time-out.
     int Stop(int signal, int timeout_seconds = 20);
     // Waits for the exit without a signal; the wait status, or -1 on time-out.

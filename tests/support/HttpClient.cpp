@@ -44,11 +44,23 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
                          const std::string& path,
                          const std::vector<std::pair<std::string, std::string>>& headers,
                          const std::string& body) {
+    std::string request = method + " " + path + " HTTP/1.1\r\nHost: " + host + ":" +
+                          std::to_string(port) + "\r\nConnection: close\r\n";
+    for (const auto& [name, value] : headers) request += name + ": " + value + "\r\n";
+    if (!body.empty() || method == "POST")
+        request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    request += "\r\n" + body;
+    return RawHttpExchange(host, port, request);
+}
+
+HttpResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
+                             int timeout_seconds, bool half_close) {
     HttpResponse response;
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return response;
-    timeval timeout{10, 0};
+    timeval timeout{timeout_seconds, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     sockaddr_in address{};
@@ -59,17 +71,12 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
         close(fd);
         return response;
     }
-    std::string request = method + " " + path + " HTTP/1.1\r\nHost: " + host + ":" +
-                          std::to_string(port) + "\r\nConnection: close\r\n";
-    for (const auto& [name, value] : headers) request += name + ": " + value + "\r\n";
-    if (!body.empty() || method == "POST")
-        request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
     for (size_t sent = 0; sent < request.size();) {
         ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) break;
         sent += static_cast<size_t>(n);
     }
+    if (half_close) shutdown(fd, SHUT_WR);
     std::string raw;
     char buffer[8192];
     for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) raw.append(buffer, n);

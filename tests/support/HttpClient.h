@@ -18,6 +18,13 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
                          const std::vector<std::pair<std::string, std::string>>& headers = {},
                          const std::string& body = {});
 
+// Sends `request` byte for byte and reads the answer until the server closes
+// the connection or `timeout_seconds` pass without data. `half_close` ends
+// the sending side once the request is out, so a server waiting for more
+// body than was announced sees the end at once.
+HttpResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
+                             int timeout_seconds = 10, bool half_close = false);
+
 // POSTs a SOAP request for `action` of `service_type` with the given
 // arguments (in order) to the control path.
 HttpResponse SoapCall(const std::string& host, int port, const std::string& control_path,

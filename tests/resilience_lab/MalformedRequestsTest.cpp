@@ -1,0 +1,158 @@
+// Broken SOAP from tests/data/malformed/ sent to every service of each
+// staged program in the lab. Every answer must be an HTTP error or a SOAP
+// fault, and after each one the program must still be running and answer a
+// good request.
+//
+// A corpus file is an HTTP request with LF line ends (the header's become
+// CRLF). Placeholders: {{HOST}}, {{PATH}} (control path), {{TYPE}}
+// (service type), {{ACTION}} (the service's action with the most
+// in-arguments), {{ARGS}} (all of them, each "0"), {{ARG1}} (the first
+// one's name), {{OTHER_ARGS}} (the rest), {{REPEAT n text}}, and
+// {{LENGTH}} (the body's length, filled in last).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "LabGuard.h"
+#include "StagedProgram.h"
+#include "XvfbServer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+}
+
+std::string Arguments(const std::vector<std::pair<std::string, std::string>>& arguments,
+                      size_t first) {
+    std::string text;
+    for (size_t i = first; i < arguments.size(); ++i)
+        text += "<" + arguments[i].first + ">" + arguments[i].second + "</" +
+                arguments[i].first + ">";
+    return text;
+}
+
+std::string Expand(std::string text, const StagedProgram& program,
+                   const ServiceEndpoint& service) {
+    ReplaceAll(text, "{{HOST}}", program.Address() + ":" + std::to_string(program.Port()));
+    ReplaceAll(text, "{{PATH}}", service.control_path);
+    ReplaceAll(text, "{{TYPE}}", service.type);
+    ReplaceAll(text, "{{ACTION}}", service.action);
+    ReplaceAll(text, "{{ARGS}}", Arguments(service.arguments, 0));
+    ReplaceAll(text, "{{ARG1}}", service.arguments.empty() ? "Value" : service.arguments[0].first);
+    ReplaceAll(text, "{{OTHER_ARGS}}", Arguments(service.arguments, 1));
+    const std::regex repeat(R"(\{\{REPEAT (\d+) ([^}]*)\}\})");
+    for (std::smatch match; std::regex_search(text, match, repeat);) {
+        std::string repeated;
+        for (long i = std::stol(match[1]); i > 0; --i) repeated += match[2].str();
+        text.replace(match.position(0), match.length(0), repeated);
+    }
+    const auto blank = text.find("\n\n");
+    std::string head = text.substr(0, blank), body = text.substr(blank + 2);
+    ReplaceAll(head, "\n", "\r\n");
+    ReplaceAll(head, "{{LENGTH}}", std::to_string(body.size()));
+    return head + "\r\n\r\n" + body;
+}
+
+class MalformedRequests : public testing::TestWithParam<StagedProgram::Kind> {
+protected:
+    void SetUp() override {
+        HALVORN_REQUIRE_LAB();
+        media = fs::temp_directory_path() / ("malformed-media-" + std::to_string(getpid()));
+        fs::create_directories(media);
+        std::ofstream(media / "song.mp3") << "not really audio";
+        const std::string stage = GetParam() == StagedProgram::Kind::Receiver ? RECEIVER_STAGE
+                                  : GetParam() == StagedProgram::Kind::Renderer
+                                      ? RENDERER_STAGE
+                                      : SERVER_STAGE;
+        StagedProgram::Environment environment;
+        if (GetParam() == StagedProgram::Kind::Receiver) {
+            xvfb = std::make_unique<XvfbServer>();
+            ASSERT_TRUE(xvfb->Running()) << xvfb->Error();
+            environment.emplace_back("DISPLAY", xvfb->Display());
+        }
+        program = std::make_unique<StagedProgram>(GetParam(), stage, media.string(), environment);
+        ASSERT_TRUE(program->WaitUntilServing()) << program->Output();
+    }
+    void TearDown() override {
+        program.reset();  // before the X server it injects into
+        xvfb.reset();
+        fs::remove_all(media);
+    }
+
+    fs::path media;
+    std::unique_ptr<XvfbServer> xvfb;
+    std::unique_ptr<StagedProgram> program;
+};
+
+TEST_P(MalformedRequests, AreRefusedAndTheProgramKeepsAnswering) {
+    const auto services = program->Services();
+    ASSERT_FALSE(services.empty()) << program->Output();
+    ASSERT_TRUE(program->AnswersGoodRequest());
+    std::vector<fs::path> corpus;
+    for (const auto& entry : fs::directory_iterator(fs::path(HALVORN_TEST_DATA) / "malformed"))
+        corpus.push_back(entry.path());
+    std::sort(corpus.begin(), corpus.end());
+    ASSERT_GE(corpus.size(), 20u);
+
+    // A half-closed request is still answered: the refusals below are the
+    // corpus's doing.
+    const std::string host = program->Address() + ":" + std::to_string(program->Port());
+    ASSERT_EQ(RawHttpExchange(program->Address(), program->Port(),
+                              "GET /description.xml HTTP/1.1\r\nHOST: " + host + "\r\n\r\n", 10,
+                              true)
+                  .status,
+              200);
+
+    int sent = 0;
+    for (const auto& file : corpus) {
+        const std::string request = ReadFile(file);
+        const auto began = std::chrono::steady_clock::now();
+        for (const auto& service : services) {
+            SCOPED_TRACE(file.filename().string() + " to " + service.type);
+            // Half-closed: a body shorter than announced ends at once instead
+            // of after libupnp's 30 s read time-out.
+            const HttpResponse answer = RawHttpExchange(
+                program->Address(), program->Port(), Expand(request, *program, service), 60, true);
+            ++sent;
+            // libupnp's own refusals carry no SOAP body; ours must be faults.
+            EXPECT_GE(answer.status, 400) << answer.body;
+            if (answer.body.find("Envelope") != std::string::npos) {
+                EXPECT_NE(answer.body.find("Fault"), std::string::npos) << answer.body;
+            }
+            ASSERT_TRUE(program->Running()) << program->Output();
+            ASSERT_TRUE(program->AnswersGoodRequest()) << program->Output();
+        }
+        std::printf("malformed file=%s seconds=%.2f\n", file.filename().c_str(),
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    }
+    std::printf("malformed program=\"%s\" services=%zu files=%zu requests=%d\n",
+                StagedProgram::Name(GetParam()), services.size(), corpus.size(), sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, MalformedRequests,
+                         testing::Values(StagedProgram::Kind::Receiver,
+                                         StagedProgram::Kind::Renderer,
+                                         StagedProgram::Kind::Server),
+                         [](const auto& info) {
+                             return std::string(info.param == StagedProgram::Kind::Receiver
+                                                    ? "Receiver"
+                                                : info.param == StagedProgram::Kind::Renderer
+                                                    ? "Renderer"
+                                                    : "Server");
+                         });
+
+}  // namespace
