@@ -441,10 +441,12 @@ TEST_F(CastServerLab, SecondInstanceEndsAndTheFirstRunsOn) {
 }
 
 TEST_F(CastServerLab, BrowsedFolderIsSharedAndBrowsable) {
+    // The matches point into the log text: it must outlive them.
+    std::string log;
     std::smatch address;
     ASSERT_TRUE(WaitFor(
         [&] {
-            const std::string log = AppLog();
+            log = AppLog();
             return std::regex_search(log, address, std::regex(R"(DLNA address: ([0-9.]+):(\d+))"));
         },
         20s))
