@@ -21,6 +21,7 @@
 
 #include "DLNA.h"
 #include "LabGuard.h"
+#include "SilentWav.h"
 #include "PeerProcess.h"
 #include "UpnpUtility.h"
 
@@ -33,21 +34,6 @@ namespace {
 const std::string kLab0 = "198.51.100.1";
 const std::string kLab1 = "198.51.100.2";
 const std::string kStage = CONTROLLER_STAGE;
-
-// Twenty seconds of 8 kHz 16-bit mono silence: long enough to watch it play.
-std::string Wav(uint32_t seconds = 20) {
-    const uint32_t data = 16000 * seconds;
-    std::string out = "RIFF";
-    auto u32 = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    u32(36 + data);
-    out += "WAVEfmt ";
-    u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
-    out += "data";
-    u32(data);
-    out.append(data, '\0');
-    return out;
-}
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -255,7 +241,7 @@ int Position(DLNA_DEVICE_HANDLE renderer) {
 }  // namespace
 
 TEST_F(ControllerLab, DrivesGmediarenderWithAFileFromOurServer) {
-    WriteFile(scratch / "media" / "tone.wav", Wav());
+    WriteFile(scratch / "media" / "tone.wav", SilentWav(20));
     StartServer("Lab media", 50111, scratch / "media");
     const std::string uuid = "c0000000-0000-4000-8000-00000000b001";
     StartGmediarender(uuid, 50112);
@@ -312,7 +298,7 @@ TEST_F(ControllerLab, DrivesGmediarenderWithAFileFromOurServer) {
 
 TEST_F(ControllerLab, BrowsesMinidlnaDownToAnItem) {
     const fs::path media = scratch / "media";
-    WriteFile(media / "Album" / "tone.wav", Wav(1));
+    WriteFile(media / "Album" / "tone.wav", SilentWav(1));
     const std::string uuid = "c0000000-0000-4000-8000-00000000b002";
     StartMinidlna(uuid, 50121, media);
     StartLibrary(50120);
@@ -433,7 +419,7 @@ protected:
 };
 
 TEST_F(DlnaControl, ListsBrowsesAndPlaysOnOurRenderer) {
-    WriteFile(scratch / "media" / "tone.wav", Wav());
+    WriteFile(scratch / "media" / "tone.wav", SilentWav(20));
     StartServer("Control media", 50171, scratch / "media", {"--password", "pw"});
     StartRenderer("Control renderer", 50172);
 

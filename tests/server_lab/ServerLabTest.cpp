@@ -18,6 +18,7 @@
 #include "HttpClient.h"
 #include "LabGuard.h"
 #include "ServerProcess.h"
+#include "SilentWav.h"
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
@@ -35,21 +36,6 @@ std::string Pattern(size_t size, unsigned seed) {
     for (size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>((i * 131 + seed * 7 + i / 251) & 0xff);
     return bytes;
-}
-
-// One second of 8 kHz 16-bit mono silence: a file every player decodes.
-std::string Wav() {
-    const uint32_t data = 16000;
-    std::string out = "RIFF";
-    auto u32 = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
-    u32(36 + data);
-    out += "WAVEfmt ";
-    u32(16), u16(1), u16(1), u32(8000), u32(16000), u16(2), u16(16);
-    out += "data";
-    u32(data);
-    out.append(data, '\0');
-    return out;
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
@@ -96,7 +82,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         media = pattern;
         WriteFile(media / "song.mp3", "ID3" + Pattern(200000, 1));
-        WriteFile(media / "clip.wav", Wav());
+        WriteFile(media / "clip.wav", SilentWav(1));
         WriteFile(media / "photo.jpg", Pattern(5000, 2));
         WriteFile(media / "notes.txt", "not media");
         WriteFile(media / "sub" / "deep.mp3", Pattern(3000, 3));
