@@ -455,6 +455,10 @@ protected:
         responder = &StartResponder("RootAndEmbedded.xml", 8340);
         ASSERT_EQ(Upnp().Search("ssdp:all"), 0);
         ASSERT_TRUE(recorder->WaitAdded({kHub, kLeaf}, 20s));
+        // libupnp sends its search more than once: an answer to a later copy,
+        // arriving after a test forgot a device, would rightly find it
+        // again. Let those answers land first.
+        std::this_thread::sleep_for(2s);
     }
     PeerProcess* responder = nullptr;
 };
@@ -472,10 +476,6 @@ TEST_F(KnownDevices, AByebyeRemovesOnlyTheDeviceItNames) {
 }
 
 TEST_F(KnownDevices, AnAddressChangeForgetsEveryDeviceInOrder) {
-    // libupnp sends its search more than once: an answer to a later copy,
-    // arriving after the devices are forgotten, would rightly find them
-    // again. Let those answers land first.
-    std::this_thread::sleep_for(2s);
     UpnpAddressChangedEvent event{"198.51.100.77", 49152};
     UpnpUtility::ClientCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event,
                                 &Upnp());
