@@ -74,6 +74,9 @@ std::string_view AsText(const uint8_t* data, size_t size) {
 
 bool IxmlReadsSafely(std::string_view document) {
     document = document.substr(0, document.find('\0'));
+    const auto cdata = document.rfind("<![CDATA[");
+    if (cdata != std::string_view::npos && document.find("]]>", cdata) == std::string_view::npos)
+        return false;
     const auto reference = document.rfind("&#");
     if (reference == std::string_view::npos) return true;
     return document.find_first_not_of("xX0123456789abcdefABCDEF", reference + 2) !=

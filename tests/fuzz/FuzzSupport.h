@@ -19,7 +19,7 @@ std::string_view AsText(const uint8_t* data, size_t size);
 
 // False for a document that libixml 1.8.4 reads past the end of: one whose
 // text (up to its first NUL, where ixml stops) ends inside a numeric
-// character reference ("&#", "&#x4"). libupnp parses every SOAP body with
+// character reference ("&#", "&#x4") or inside a CDATA section. libupnp parses every SOAP body with
 // it before we see the request; the targets leave these inputs out so that
 // they find faults in our code, not that one again.
 bool IxmlReadsSafely(std::string_view document);
