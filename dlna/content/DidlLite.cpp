@@ -161,8 +161,10 @@ public:
     // Logs what was not kept, each object's lines together in document
     // order, and appends the containers, then the items.
     void Finish(std::vector<std::shared_ptr<ShareObject>>* objects) {
-        for (const Read& read : read_)
-            for (const std::string& line : read.log) LogLine(DlnaLog(), LogLevel::Warning) << line;
+        std::vector<std::string> lines;
+        for (Read& read : read_)
+            for (std::string& line : read.log) lines.push_back(std::move(line));
+        DlnaLog().WriteLines(lines, static_cast<int>(LogLevel::Warning));
         if (!objects) return;
         for (const Read& read : read_)
             if (!read.item) objects->push_back(read.object);
