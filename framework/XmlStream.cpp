@@ -173,24 +173,6 @@ xmlSAXHandler MakeHandler() {
     return sax;
 }
 
-// libxml2 hides '&' in SAX2 attribute values as "&#38;" unless it is told
-// to replace entities; no other reference survives into a value.
-std::string AttributeValue(const xmlChar* begin, const xmlChar* end) {
-    constexpr std::string_view kAmpersand = "&#38;";
-    const std::string_view raw(reinterpret_cast<const char*>(begin),
-                               static_cast<size_t>(end - begin));
-    std::string value;
-    value.reserve(raw.size());
-    size_t from = 0;
-    for (size_t at = raw.find(kAmpersand); at != std::string_view::npos;
-         at = raw.find(kAmpersand, from)) {
-        value.append(raw, from, at - from).push_back('&');
-        from = at + kAmpersand.size();
-    }
-    value.append(raw, from);
-    return value;
-}
-
 }  // namespace
 
 std::string XmlStartTag::Name() const {
@@ -201,25 +183,29 @@ std::string XmlStartTag::Name() const {
     return name;
 }
 
+// libxml2 hides '&' in SAX2 attribute values as "&#38;" unless it is told
+// to replace entities; no other reference survives into a value.
+std::string_view xmlstream_detail::Decoded(Text begin, Text end, std::string* buffer) {
+    constexpr std::string_view kAmpersand = "&#38;";
+    const std::string_view raw(reinterpret_cast<const char*>(begin),
+                               static_cast<size_t>(end - begin));
+    size_t at = raw.find(kAmpersand);
+    if (at == std::string_view::npos) return raw;
+    buffer->clear();
+    size_t from = 0;
+    for (; at != std::string_view::npos; at = raw.find(kAmpersand, from)) {
+        buffer->append(raw, from, at - from).push_back('&');
+        from = at + kAmpersand.size();
+    }
+    buffer->append(raw, from);
+    return *buffer;
+}
+
 std::vector<XmlAttribute> XmlStartTag::Attributes() const {
     std::vector<XmlAttribute> out;
-    out.reserve(static_cast<size_t>(namespace_count + attribute_count));
-    const auto* declared = static_cast<const xmlChar* const*>(namespaces);
-    for (int i = 0; i < namespace_count; ++i) {
-        const std::string_view declared_prefix = View(declared[2 * i]);
-        std::string name = declared_prefix.empty() ? "xmlns" : "xmlns:";
-        name += declared_prefix;
-        out.push_back({std::move(name), std::string(View(declared[2 * i + 1]))});
-    }
-    // Five pointers each: local name, prefix, URI, value, end of value.
-    const auto* fields = static_cast<const xmlChar* const*>(attributes);
-    for (int i = 0; i < attribute_count; ++i) {
-        const xmlChar* const* field = fields + 5 * i;
-        std::string name(View(field[1]));
-        if (!name.empty()) name += ':';
-        name += View(field[0]);
-        out.push_back({std::move(name), AttributeValue(field[3], field[4])});
-    }
+    ForEachAttribute([&](std::string_view name, std::string_view value) {
+        out.push_back({std::string(name), std::string(value)});
+    });
     return out;
 }
 

@@ -34,6 +34,10 @@ public:
     // Namespace declarations first ("xmlns", "xmlns:p"), then the
     // attributes, each in document order; values decoded.
     std::vector<XmlAttribute> Attributes() const;
+    // The same, without copies: visit(name, value) with views valid during
+    // the call.
+    template <class Visit>
+    void ForEachAttribute(Visit&& visit) const;
 
     // libxml2's arrays, for Attributes().
     int namespace_count = 0;
@@ -41,6 +45,38 @@ public:
     int attribute_count = 0;
     const void* attributes = nullptr;
 };
+
+namespace xmlstream_detail {
+using Text = const unsigned char*;
+inline std::string_view View(Text text) {
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+// `value` with libxml2's "&#38;" for '&' undone, in `buffer` when it had one.
+std::string_view Decoded(Text begin, Text end, std::string* buffer);
+}  // namespace xmlstream_detail
+
+template <class Visit>
+void XmlStartTag::ForEachAttribute(Visit&& visit) const {
+    using namespace xmlstream_detail;
+    std::string name, buffer;
+    const auto* declared = static_cast<const Text*>(namespaces);
+    for (int i = 0; i < namespace_count; ++i) {
+        const std::string_view declared_prefix = View(declared[2 * i]);
+        name.assign(declared_prefix.empty() ? "xmlns" : "xmlns:").append(declared_prefix);
+        visit(std::string_view(name), View(declared[2 * i + 1]));
+    }
+    // Five pointers each: local name, prefix, URI, value, end of value.
+    const auto* fields = static_cast<const Text*>(attributes);
+    for (int i = 0; i < attribute_count; ++i) {
+        const Text* field = fields + 5 * i;
+        std::string_view written = View(field[0]);
+        if (field[1]) {
+            name.assign(View(field[1])).append(1, ':').append(written);
+            written = name;
+        }
+        visit(written, Decoded(field[3], field[4], &buffer));
+    }
+}
 
 // Each call answers false to stop: the document is then refused.
 class XmlStreamHandler {

@@ -39,7 +39,12 @@ std::string Logged(std::string_view text) {
 // declared has no namespace and is taken by its name as written.
 bool Is(const XmlStartTag& tag, std::string_view ns, std::string_view local,
         std::string_view written) {
-    if (tag.ns.empty()) return tag.Name() == written;
+    if (tag.ns.empty())
+        return tag.prefix.empty() ? tag.local == written
+                                  : written.size() == tag.prefix.size() + 1 + tag.local.size() &&
+                                        written.starts_with(tag.prefix) &&
+                                        written[tag.prefix.size()] == ':' &&
+                                        written.ends_with(tag.local);
     return tag.ns == ns && tag.local == local;
 }
 
@@ -184,10 +189,10 @@ private:
         if constexpr (std::is_same_v<Object, ShareItem>) read.item = object.get();
         const char* message =
             read.item ? "Unsupported item attribute: " : "Unsupported container attribute: ";
-        for (const XmlAttribute& attribute : tag.Attributes())
-            if (!TakeObjectAttribute(*object, attribute.name, attribute.value))
-                read.log.push_back(message + Logged(attribute.name) + "=" +
-                                   Logged(attribute.value));
+        tag.ForEachAttribute([&](std::string_view name, std::string_view value) {
+            if (!TakeObjectAttribute(*object, name, value))
+                read.log.push_back(message + Logged(name) + "=" + Logged(value));
+        });
         read.object = std::move(object);
         read_.push_back(std::move(read));
         return static_cast<int>(read_.size() - 1);
@@ -196,16 +201,16 @@ private:
     static void BeginResource(const XmlStartTag& tag, Read& item, Open& element) {
         element.role = Role::Resource;
         element.protocol_info = std::make_shared<const ProtocolInfo>();
-        for (const XmlAttribute& attribute : tag.Attributes()) {
-            if (attribute.name == "protocolInfo")
+        tag.ForEachAttribute([&](std::string_view name, std::string_view value) {
+            if (name == "protocolInfo")
                 element.protocol_info =
-                    std::make_shared<const ProtocolInfo>(ProtocolInfo::Parse(attribute.value));
-            else if (attribute.name == "size")
-                element.size = SizeOf(attribute.value, item.log);
+                    std::make_shared<const ProtocolInfo>(ProtocolInfo::Parse(value));
+            else if (name == "size")
+                element.size = SizeOf(value, item.log);
             else
-                item.log.push_back("Unsupported res attribute: " + Logged(attribute.name) + "=" +
-                                   Logged(attribute.value));
-        }
+                item.log.push_back("Unsupported res attribute: " + Logged(name) + "=" +
+                                   Logged(value));
+        });
     }
 
     std::vector<Open> open_;
