@@ -187,10 +187,11 @@ int HttpExchange(const std::string& url, const HttpRequest& request, const HttpG
 
     const bool v6 = target.host.find(':') != std::string::npos;
     const std::string host = (v6 ? "[" + target.host + "]" : target.host) + ":" + target.port;
-    std::string head_out = request.method + " " + target.path + " " + request.version +
-                           "\r\nHost: " + host + "\r\n" + request.headers + "\r\n";
-    if (int rc = connection.SendAll(head_out); rc != 0) return rc;
-    if (int rc = connection.SendAll(request.body); rc != 0) return rc;
+    // One write: a body sent apart from its head could wait on a delayed ACK.
+    const std::string out = request.method + " " + target.path + " " + request.version +
+                            "\r\nHost: " + host + "\r\n" + request.headers + "\r\n" +
+                            request.body;
+    if (int rc = connection.SendAll(out); rc != 0) return rc;
 
     std::string raw;
     bool closed = false;
