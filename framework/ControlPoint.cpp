@@ -7,6 +7,7 @@
 
 #include "Logger.h"
 #include "RemoteDescription.h"
+#include "SoapClient.h"
 #include "UpnpAction.h"
 #include "UpnpClient.h"
 #include "UpnpDeviceListener.h"
@@ -115,17 +116,21 @@ int UpnpUtility::SendAction(UpnpAction& action, const UpnpClient& client) {
                                                  << ", location: " << client.Info().location;
         return UPNP_E_INTERNAL_ERROR;
     }
-    IXML_Document* response = nullptr;
-    int rc = UpnpSendAction(client.Handle(), action.Service().controlURL.c_str(),
-                            action.Service().serviceType.c_str(), client.Info().UDN.c_str(),
-                            request.get(), &response, 1);
-    XmlDocumentPtr owned = ShareDocument(response);
+    // Printed as libupnp printed it for its own request.
+    DOMString printed = ixmlPrintNode(xml::AsNode(request.get()));
+    if (!printed) return UPNP_E_OUTOF_MEMORY;
+    const std::string action_xml = printed;
+    ixmlFreeDOMString(printed);
+    SoapAnswer answer;
+    // Finish cuts a call short, as it does downloads.
+    const int rc = SendSoapAction(action.Service().controlURL, action.Service().serviceType,
+                                  action.Name(), action_xml, &stopped, &answer);
     if (rc != UPNP_E_SUCCESS) {
         LogLine(FrameworkLog(), LogLevel::Error) << "UpnpSendAction failed: " << action.Name()
                                                  << ", location: " << client.Info().location;
         return rc;
     }
-    action.BindResponse(std::move(owned));
+    action.BindResponseArguments(std::move(answer.arguments));
     return 0;
 }
 

@@ -100,6 +100,7 @@ std::string_view Trim(std::string_view text) {
 
 struct ResponseHead {
     int status = 0;
+    std::string content_type;
     bool chunked = false;
     bool has_length = false;
     size_t length = 0;
@@ -124,6 +125,8 @@ bool ParseHead(std::string_view head, ResponseHead* out) {
         if (name.size() == 17 && strncasecmp(name.data(), "Transfer-Encoding", 17) == 0) {
             out->chunked = value.size() >= 7 &&
                            strncasecmp(value.data() + value.size() - 7, "chunked", 7) == 0;
+        } else if (name.size() == 12 && strncasecmp(name.data(), "Content-Type", 12) == 0) {
+            out->content_type = value;
         } else if (name.size() == 14 && strncasecmp(name.data(), "Content-Length", 14) == 0) {
             if (!ParseSize(value, 10, &out->length)) return false;
             out->has_length = true;
@@ -168,9 +171,10 @@ int Dechunk(std::string* raw, std::string* body, size_t max_body) {
 
 }  // namespace
 
-int HttpGet(const std::string& url, const HttpGetLimits& limits, const std::atomic<bool>* cancel,
-            std::string* body) {
-    body->clear();
+int HttpExchange(const std::string& url, const HttpRequest& request, const HttpGetLimits& limits,
+                 const std::atomic<bool>* cancel, HttpResponse* response) {
+    *response = {};
+    std::string* body = &response->body;
     HttpUrl target;
     if (!ParseHttpUrl(url, &target)) return UPNP_E_INVALID_URL;
     const auto deadline = Clock::now() + std::chrono::seconds(std::max(limits.seconds, 0));
@@ -183,10 +187,11 @@ int HttpGet(const std::string& url, const HttpGetLimits& limits, const std::atom
 
     const bool v6 = target.host.find(':') != std::string::npos;
     const std::string host = (v6 ? "[" + target.host + "]" : target.host) + ":" + target.port;
-    // HTTP/1.0 with close: most peers then answer with a length or until close.
-    const std::string request = "GET " + target.path + " HTTP/1.0\r\nHost: " + host +
-                                "\r\nConnection: close\r\nAccept: text/xml\r\n\r\n";
-    if (int rc = connection.SendAll(request); rc != 0) return rc;
+    // One write: a body sent apart from its head could wait on a delayed ACK.
+    const std::string out = request.method + " " + target.path + " " + request.version +
+                            "\r\nHost: " + host + "\r\n" + request.headers + "\r\n" +
+                            request.body;
+    if (int rc = connection.SendAll(out); rc != 0) return rc;
 
     std::string raw;
     bool closed = false;
@@ -199,7 +204,11 @@ int HttpGet(const std::string& url, const HttpGetLimits& limits, const std::atom
     }
     ResponseHead head;
     if (!ParseHead(std::string_view(raw).substr(0, head_end), &head)) return UPNP_E_BAD_HTTPMSG;
-    if (head.status != 200) return UPNP_E_BAD_RESPONSE;
+    response->status = head.status;
+    response->content_type = std::move(head.content_type);
+    if (std::find(request.body_statuses.begin(), request.body_statuses.end(), head.status) ==
+        request.body_statuses.end())
+        return 0;
     raw.erase(0, head_end + 4);
     if (!head.chunked && head.has_length && head.length > limits.max_body)
         return UPNP_E_OUTOF_BOUNDS;
@@ -226,4 +235,17 @@ int HttpGet(const std::string& url, const HttpGetLimits& limits, const std::atom
         if (raw.size() > limits.max_body + 64) return UPNP_E_OUTOF_BOUNDS;
         if (int rc = connection.Receive(&raw, &closed); rc != 0) return rc;
     }
+}
+
+int HttpGet(const std::string& url, const HttpGetLimits& limits, const std::atomic<bool>* cancel,
+            std::string* body) {
+    body->clear();
+    // HTTP/1.0 with close: most peers then answer with a length or until close.
+    HttpRequest request;
+    request.headers = "Connection: close\r\nAccept: text/xml\r\n";
+    HttpResponse response;
+    if (int rc = HttpExchange(url, request, limits, cancel, &response); rc != 0) return rc;
+    if (response.status != 200) return UPNP_E_BAD_RESPONSE;
+    *body = std::move(response.body);
+    return 0;
 }

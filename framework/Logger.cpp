@@ -92,6 +92,21 @@ void Logger::Write(const std::string& text, int level) {
     std::fflush(info->stream);
 }
 
+void Logger::WriteLines(const std::vector<std::string>& lines, int level) {
+    if (level < threshold_ || lines.empty()) return;
+    const LevelInfo* info = Level(level);
+    if (!info) return;
+    const std::string stamp = TimeStamp();
+    std::string text;
+    for (const std::string& line : lines) {
+        if (line.empty()) continue;
+        text.append(info->prefix).append(stamp).append(1, ' ').append(line).append(1, '\n');
+    }
+    std::lock_guard<std::mutex> guard(mutex_);
+    std::fwrite(text.data(), 1, text.size(), info->stream);
+    std::fflush(info->stream);
+}
+
 LogLine::~LogLine() {
     if (!enabled_) return;
     std::string text = stream_.str();

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class LogLevel : int { Info = 0, Warning = 1, Error = 2, Silent = 3 };
 
@@ -14,6 +15,9 @@ public:
     static Logger& Instance(const std::string& name);
 
     void Write(const std::string& text, int level);
+    // Several lines at once, each as Write would give it (with one time
+    // stamp): a parser's warnings cost one write, not one each.
+    void WriteLines(const std::vector<std::string>& lines, int level);
     int Threshold() const { return threshold_; }
     const std::string& Name() const { return name_; }
 

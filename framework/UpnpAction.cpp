@@ -209,26 +209,31 @@ XmlDocumentPtr UpnpAction::BuildRequest(const std::vector<ActionParameter>& argu
 }
 
 bool UpnpAction::BindResponse(XmlDocumentPtr response) {
-    response_arguments.clear();
+    std::vector<std::pair<std::string, std::string>> arguments;
     if (response) {
         // The response body's first element holds the out-arguments.
         auto body = xml::ElementsByTag(response.get(), "Body");
         IXML_Node* root = body.empty() ? xml::AsNode(response.get()) : xml::AsNode(body.front());
         auto first = xml::ChildElements(root);
         if (!first.empty()) {
-            for (IXML_Element* argument : xml::ChildElements(xml::AsNode(first.front()))) {
-                std::string arg_name = xml::LocalName(xml::AsNode(argument));
-                std::string text = xml::AllText(argument);
-                for (const auto& binding : outputs) {
-                    if (binding->name == arg_name) {
-                        binding->SetValue(text);
-                        break;
-                    }
-                }
-                response_arguments.emplace_back(std::move(arg_name), std::move(text));
+            for (IXML_Element* argument : xml::ChildElements(xml::AsNode(first.front())))
+                arguments.emplace_back(xml::LocalName(xml::AsNode(argument)),
+                                       xml::AllText(argument));
+        }
+    }
+    BindResponseArguments(std::move(arguments));
+    return false;
+}
+
+void UpnpAction::BindResponseArguments(std::vector<std::pair<std::string, std::string>> arguments) {
+    response_arguments = std::move(arguments);
+    for (const auto& [arg_name, text] : response_arguments) {
+        for (const auto& binding : outputs) {
+            if (binding->name == arg_name) {
+                binding->SetValue(text);
+                break;
             }
         }
     }
     OnResponse();
-    return false;
 }

@@ -14,7 +14,7 @@ using ActionResults = std::vector<ActionParameter>;
 
 // One SOAP action. Device side: Handle binds an incoming request to the typed
 // input members, runs ProcessRequest and fills the response or the fault.
-// Control-point side: BuildRequest and BindResponse.
+// Control-point side: BuildRequest and BindResponse or BindResponseArguments.
 class UpnpAction {
 public:
     UpnpAction(const ServiceInfo& service, const std::string& name);
@@ -32,6 +32,8 @@ public:
     bool Handle(UpnpActionRequest* request);
     XmlDocumentPtr BuildRequest(const std::vector<ActionParameter>& arguments);
     bool BindResponse(XmlDocumentPtr response);
+    // The out-arguments of a response as names and texts, in document order.
+    void BindResponseArguments(std::vector<std::pair<std::string, std::string>> arguments);
 
     const std::string& Name() const { return name; }
     const ServiceInfo& Service() const { return service; }

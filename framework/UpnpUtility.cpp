@@ -1,6 +1,7 @@
 #include "UpnpUtility.h"
 
 #include "Logger.h"
+#include "SoapClient.h"
 #include "UpnpClient.h"
 #include "UpnpDeviceListener.h"
 #include "NetlinkMonitor.h"
@@ -9,10 +10,6 @@
 #include "VirtualFileRegistry.h"
 
 namespace {
-
-// Largest SOAP body libupnp accepts, in both directions. Remote Browse
-// results easily pass libupnp's default of 16,000 bytes.
-constexpr size_t kMaxContentLength = 4 * 1024 * 1024;
 
 std::unique_ptr<UpnpUtility>& Slot() {
     static std::unique_ptr<UpnpUtility> instance;
@@ -71,7 +68,8 @@ int UpnpUtility::Init(int port, const std::string& address) {
         LogLine(FrameworkLog(), LogLevel::Error) << "Initialize failed: " << rc;
         return rc;
     }
-    UpnpSetMaxContentLength(kMaxContentLength);
+    // Requests our devices take; responses are read by SoapClient.
+    UpnpSetMaxContentLength(kMaxSoapContentLength);
     LogLine(FrameworkLog(), LogLevel::Silent)
         << "Initialize address: " << ServerAddress() << ":" << ServerPort();
 

@@ -22,8 +22,8 @@
 
 namespace {
 
-// A Result beyond the control point's content limit is no answer: libupnp
-// lets a chunked response past that limit, so it is checked again here.
+// A Result beyond the control point's content limit is no answer; the
+// limit is the SOAP client's, checked again here for a sender put in its place.
 constexpr size_t kMaxResult = 4 * 1024 * 1024;
 // UPnP's "Access denied".
 constexpr int kAccessDenied = 801;

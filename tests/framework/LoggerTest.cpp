@@ -61,6 +61,19 @@ TEST(Logger, WriteBelowThresholdOrOutsideLevelsWritesNothing) {
     EXPECT_EQ(GetCapturedStderr(), "");
 }
 
+// The lines come out as LogLine would have written them one by one.
+TEST(Logger, WriteLinesGivesEachLineItsPrefixAndStamp) {
+    Logger& log = Logger::Instance("LoggerTest");
+    CaptureStderr();
+    log.WriteLines({"first", "", "second"}, static_cast<int>(LogLevel::Warning));
+    log.WriteLines({"not shown"}, static_cast<int>(LogLevel::Info));
+    const std::string err = GetCapturedStderr();
+    const std::string stamp = R"(\d{4}-\w{3}-\d{2} \d{2}:\d{2}:\d{2}\.\d{6})";
+    EXPECT_TRUE(std::regex_match(err, std::regex(R"(\[WARNING\] )" + stamp + " first\n" +
+                                                 R"(\[WARNING\] )" + stamp + " second\n")))
+        << err;
+}
+
 TEST(Logger, InstancesAreSharedByName) {
     EXPECT_EQ(&Logger::Instance("A-log"), &Logger::Instance("A-log"));
     EXPECT_NE(&Logger::Instance("A-log"), &Logger::Instance("B-log"));
