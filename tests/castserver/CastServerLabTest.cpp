@@ -433,7 +433,7 @@ TEST_F(CastServerLab, SecondInstanceEndsAndTheFirstRunsOn) {
     const pid_t second = StartApp("second.log");
     const int status = WaitExit(second, 20s);
     ASSERT_NE(status, -1) << "the second instance still runs";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << AppLog();
     // It ended before starting anything of its own.
     EXPECT_THAT(ReadFile(root_ + "/second.log"), Not(HasSubstr("DLNA address")));
     EXPECT_EQ(waitpid(app_, nullptr, WNOHANG), 0);
@@ -528,7 +528,7 @@ TEST_F(CastServerLab, ExitFromTheTrayMenuStopsBothChildren) {
     const int status = WaitExit(app_, 30s);
     ASSERT_NE(status, -1) << AppLog();
     app_ = -1;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << AppLog();
     EXPECT_NE(kill(receiver, 0), 0) << "the receiver outlived the application";
     EXPECT_THAT(ReadFile(root_ + "/splashtop/events"), testing::ContainsRegex("\nstop [0-9]+\n$"));
 }
@@ -539,7 +539,7 @@ TEST_F(CastServerLab, CloseToTrayHidesTheWindowAndTheTrayIconShowsIt) {
     kill(app_, SIGTERM);
     const int status = WaitExit(app_, 30s);
     ASSERT_NE(status, -1) << AppLog();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << AppLog();
     EXPECT_THAT(ReadFile(root_ + "/splashtop/events"), testing::ContainsRegex("\nstop [0-9]+\n$"));
 
     WriteFile(ConfigFile("PCBriskenServer.ini"), "[SET]\nautorun=0\nclosetosystray=1\n");

@@ -101,7 +101,7 @@ protected:
 TEST_P(MalformedRequests, AreRefusedAndTheProgramKeepsAnswering) {
     const auto services = program->Services();
     ASSERT_FALSE(services.empty()) << program->Output();
-    ASSERT_TRUE(program->AnswersGoodRequest());
+    ASSERT_TRUE(program->AnswersGoodRequest()) << program->Output();
     std::vector<fs::path> corpus;
     for (const auto& entry : fs::directory_iterator(fs::path(HALVORN_TEST_DATA) / "malformed"))
         corpus.push_back(entry.path());
