@@ -107,10 +107,11 @@ bool StagedProgram::WaitUntilServing(int timeout_seconds) {
     if (match.size() < 3) return false;
     address_ = match[1];
     port_ = std::stoi(match[2]);
-    // The receiver's line comes when libupnp starts, before its device is
-    // registered: a slowed (sanitized) program is seen in between.
+    // The receiver's line comes when libupnp starts, and its description is
+    // served before the device is registered: a slowed (sanitized) program
+    // is seen in between.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
-    while (HttpRequest(address_, port_, "GET", "/description.xml").status != 200) {
+    while (!AnswersGoodRequest()) {
         if (std::chrono::steady_clock::now() > deadline || !Running()) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

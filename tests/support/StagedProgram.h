@@ -35,7 +35,7 @@ public:
     static const char* Name(Kind kind);
     Kind GetKind() const { return kind_; }
 
-    // Waits (bounded) until it announced its address.
+    // Waits (bounded) until it announced its address and answers GoodRequest.
     bool WaitUntilServing(int timeout_seconds = 60);
     bool Running() { return process_.Running(); }
     std::string Output() const { return process_.Output(); }
