@@ -11,12 +11,25 @@ namespace {
 
 template <class T>
 bool LexicalConvert(const std::string& text, T& out) {
-    // lexical_cast wraps "-1" into an unsigned type; refuse signs it would
-    // accept for unsigned targets.
-    if constexpr (std::is_unsigned_v<T>) {
-        if (!text.empty() && (text[0] == '-' || text[0] == '+')) return false;
-    }
     return boost::conversion::try_lexical_convert(text, out);
+}
+
+// Whole text, decimal, in range. Not lexical_cast: its unsigned reader
+// overflows a signed int on a long run of digits after other text (found by
+// fuzzing), and it wraps "-1" into an unsigned type.
+template <class T>
+bool IntegerConvert(const std::string& text, T& out) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    // The sign lexical_cast took; from_chars takes only '-', and only for signed types.
+    if constexpr (std::is_signed_v<T>) {
+        if (first != last && *first == '+' && last - first > 1 && first[1] != '-') ++first;
+    }
+    T value{};
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || first == last) return false;
+    out = value;
+    return true;
 }
 
 }  // namespace
@@ -26,9 +39,9 @@ bool ConvertParameter(const std::string& text, std::string& out) {
     return true;
 }
 
-bool ConvertParameter(const std::string& text, int32_t& out) { return LexicalConvert(text, out); }
-bool ConvertParameter(const std::string& text, uint16_t& out) { return LexicalConvert(text, out); }
-bool ConvertParameter(const std::string& text, uint32_t& out) { return LexicalConvert(text, out); }
+bool ConvertParameter(const std::string& text, int32_t& out) { return IntegerConvert(text, out); }
+bool ConvertParameter(const std::string& text, uint16_t& out) { return IntegerConvert(text, out); }
+bool ConvertParameter(const std::string& text, uint32_t& out) { return IntegerConvert(text, out); }
 
 bool ConvertParameter(const std::string& text, float& out) {
     // "nan" and "inf" convert, but no coordinate or sensor value can be one.

@@ -69,6 +69,14 @@ TEST(Conversion, IntegersMustBeWholeNumbersInRange) {
     // lexical_cast would wrap a negative number into the unsigned range.
     EXPECT_FALSE(ConvertParameter("-1", u32));
     EXPECT_FALSE(ConvertParameter("-1", u16));
+    EXPECT_FALSE(ConvertParameter("+1", u16));
+    EXPECT_TRUE(ConvertParameter("+5", i));
+    EXPECT_EQ(i, 5);
+    for (const char* bad : {"+", "+-5", "-", "0x10"}) EXPECT_FALSE(ConvertParameter(bad, i)) << bad;
+    // Found by fuzzing: digits after other text overflowed inside lexical_cast.
+    EXPECT_FALSE(ConvertParameter("klns:u31991111111111111#11111", u16));
+    EXPECT_FALSE(ConvertParameter("x111111111111111111111111111111", u32));
+    EXPECT_FALSE(ConvertParameter("x111111111111111111111111111111", i));
 }
 
 TEST(Conversion, FloatsMustBeFiniteNumbers) {
