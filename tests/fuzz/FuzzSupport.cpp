@@ -83,6 +83,23 @@ bool IxmlReadsSafely(std::string_view document) {
            std::string_view::npos;
 }
 
+std::optional<FuzzRoute> ParseFuzzRoute(std::string_view input) {
+    const auto line_end = input.find('\n');
+    if (line_end == std::string_view::npos) return std::nullopt;
+    const std::string_view route = input.substr(0, line_end);
+    const auto blank = route.find(' ');
+    if (blank == std::string_view::npos) return std::nullopt;
+    const auto c_string = [](std::string_view text) {
+        return std::string(text.substr(0, text.find('\0')));
+    };
+    const std::string body(input.substr(line_end + 1));
+    if (!IxmlReadsSafely(body)) return std::nullopt;
+    IXML_Document* document = ixmlParseBuffer(body.c_str());
+    if (!document) return std::nullopt;
+    return FuzzRoute{c_string(route.substr(0, blank)), c_string(route.substr(blank + 1)),
+                     document};
+}
+
 FuzzActionRequest::FuzzActionRequest(const std::string& action, const std::string& service_id,
                                      IXML_Document* body)
     : request_(UpnpActionRequest_new()) {

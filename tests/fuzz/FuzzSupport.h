@@ -4,6 +4,7 @@
 #include <upnp.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,17 @@ std::string_view AsText(const uint8_t* data, size_t size);
 // it before we see the request; the targets leave these inputs out so that
 // they find faults in our code, not that one again.
 bool IxmlReadsSafely(std::string_view document);
+
+// An input "SERVICE ACTION\nbody": the two names as C strings (cut at a
+// NUL, as they reach the record) and the body parsed as libupnp would.
+// Empty when the input has no such route or libupnp would refuse the body;
+// the caller owns the document.
+struct FuzzRoute {
+    std::string service;
+    std::string action;
+    IXML_Document* document = nullptr;
+};
+std::optional<FuzzRoute> ParseFuzzRoute(std::string_view input);
 
 // An action request record with the control point at 198.51.100.2. The
 // record owns neither document; the destructor frees both.

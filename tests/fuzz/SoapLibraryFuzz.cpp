@@ -108,22 +108,15 @@ Library& TheLibrary() {
 
 HALVORN_FUZZ_TARGET(soap_library) {
     Library& library = TheLibrary();
-    const std::string_view input = AsText(data, size);
-    const auto line_end = input.find('\n');
-    if (line_end == std::string_view::npos) return;
-    const std::string_view route = input.substr(0, line_end);
-    const auto blank = route.find(' ');
-    if (blank == std::string_view::npos) return;
-    const auto c_string = [](std::string_view text) {
-        return std::string(text.substr(0, text.find('\0')));
-    };
-    const auto found = library.services.find(c_string(route.substr(0, blank)));
-    if (found == library.services.end()) return;
-    const std::string action = c_string(route.substr(blank + 1));
-    const std::string body(input.substr(line_end + 1));
-    if (!IxmlReadsSafely(body)) return;
-    IXML_Document* document = ixmlParseBuffer(body.c_str());
-    if (!document) return;
+    auto route = ParseFuzzRoute(AsText(data, size));
+    if (!route) return;
+    const auto found = library.services.find(route->service);
+    if (found == library.services.end()) {
+        ixmlDocument_free(route->document);
+        return;
+    }
+    const std::string& action = route->action;
+    IXML_Document* document = route->document;
 
     // Every input starts with no client authenticated. Browse is fuzzed
     // without a password (known clients pass the filter), the exchange with one.

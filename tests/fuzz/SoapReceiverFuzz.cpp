@@ -68,24 +68,13 @@ Receiver& TheReceiver() {
 
 HALVORN_FUZZ_TARGET(soap_receiver) {
     Receiver& receiver = TheReceiver();
-    const std::string_view input = AsText(data, size);
-    const auto line_end = input.find('\n');
-    if (line_end == std::string_view::npos) return;
-    const std::string_view route = input.substr(0, line_end);
-    const auto blank = route.find(' ');
-    if (blank == std::string_view::npos) return;
-    // Both reach the record as C strings.
-    const auto c_string = [](std::string_view text) {
-        return std::string(text.substr(0, text.find('\0')));
-    };
-    const std::string service_id = "urn:tundric-com:serviceId:" + c_string(route.substr(0, blank));
-    const std::string action = c_string(route.substr(blank + 1));
     // libupnp parses the body before it calls the device; what it cannot
     // parse never reaches us.
-    const std::string body(input.substr(line_end + 1));
-    if (!IxmlReadsSafely(body)) return;
-    IXML_Document* document = ixmlParseBuffer(body.c_str());
-    if (!document) return;
+    auto route = ParseFuzzRoute(AsText(data, size));
+    if (!route) return;
+    const std::string service_id = "urn:tundric-com:serviceId:" + route->service;
+    const std::string& action = route->action;
+    IXML_Document* document = route->document;
 
     receiver.recorder->batches.clear();
     FuzzActionRequest request(action, service_id, document);
