@@ -337,6 +337,16 @@ protected:
         return found;
     }
 
+    // Whether keyboard input goes to `top` or a window inside it.
+    bool HasFocus(Window top) {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display_, &focus, &revert);
+        bool inside = focus == top;
+        Walk(display_, top, [&](Window window) { inside = inside || window == focus; });
+        return inside;
+    }
+
     void Xdotool(const std::string& arguments) {
         const std::string command = "DISPLAY=" + xvfb_->Display() + " xdotool " + arguments;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -456,7 +466,10 @@ TEST_F(CastServerLab, BrowsedFolderIsSharedAndBrowsable) {
 
     // The title area's browse button, then the folder typed into the browser.
     Click(kWidth - 8 - 4 * 26 + 13, 15);
-    ASSERT_TRUE(WaitFor([&] { return WindowNamed("浏览文件夹").has_value(); }, 10s));
+    std::optional<Window> browser;
+    ASSERT_TRUE(WaitFor([&] { return (browser = WindowNamed("浏览文件夹")).has_value(); }, 10s));
+    // Typed before the browser takes the focus, the path would be lost.
+    ASSERT_TRUE(WaitFor([&] { return HasFocus(*browser); }, 10s));
     Xdotool("type --delay 10 '" + root_ + "/share'");
     Xdotool("key Return");
     ASSERT_TRUE(WaitFor(
