@@ -92,12 +92,13 @@ std::optional<FuzzRoute> ParseFuzzRoute(std::string_view input) {
     const auto c_string = [](std::string_view text) {
         return std::string(text.substr(0, text.find('\0')));
     };
-    const std::string body(input.substr(line_end + 1));
-    if (!IxmlReadsSafely(body)) return std::nullopt;
-    IXML_Document* document = ixmlParseBuffer(body.c_str());
-    if (!document) return std::nullopt;
     return FuzzRoute{c_string(route.substr(0, blank)), c_string(route.substr(blank + 1)),
-                     document};
+                     input.substr(line_end + 1)};
+}
+
+IXML_Document* ParseFuzzBody(std::string_view body) {
+    if (!IxmlReadsSafely(body)) return nullptr;
+    return ixmlParseBuffer(std::string(body).c_str());
 }
 
 FuzzActionRequest::FuzzActionRequest(const std::string& action, const std::string& service_id,

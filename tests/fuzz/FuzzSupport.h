@@ -26,15 +26,18 @@ std::string_view AsText(const uint8_t* data, size_t size);
 bool IxmlReadsSafely(std::string_view document);
 
 // An input "SERVICE ACTION\nbody": the two names as C strings (cut at a
-// NUL, as they reach the record) and the body parsed as libupnp would.
-// Empty when the input has no such route or libupnp would refuse the body;
-// the caller owns the document.
+// NUL, as they reach the record) and the body still unparsed. Empty when
+// the input has no such route.
 struct FuzzRoute {
     std::string service;
     std::string action;
-    IXML_Document* document = nullptr;
+    std::string_view body;
 };
 std::optional<FuzzRoute> ParseFuzzRoute(std::string_view input);
+
+// The body parsed as libupnp would, or null when it would refuse it; the
+// caller owns the document.
+IXML_Document* ParseFuzzBody(std::string_view body);
 
 // An action request record with the control point at 198.51.100.2. The
 // record owns neither document; the destructor frees both.

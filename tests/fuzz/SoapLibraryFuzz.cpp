@@ -111,12 +111,10 @@ HALVORN_FUZZ_TARGET(soap_library) {
     auto route = ParseFuzzRoute(AsText(data, size));
     if (!route) return;
     const auto found = library.services.find(route->service);
-    if (found == library.services.end()) {
-        ixmlDocument_free(route->document);
-        return;
-    }
+    if (found == library.services.end()) return;
     const std::string& action = route->action;
-    IXML_Document* document = route->document;
+    IXML_Document* document = ParseFuzzBody(route->body);
+    if (!document) return;
 
     // Every input starts with no client authenticated. Browse is fuzzed
     // without a password (known clients pass the filter), the exchange with one.

@@ -74,7 +74,8 @@ HALVORN_FUZZ_TARGET(soap_receiver) {
     if (!route) return;
     const std::string service_id = "urn:tundric-com:serviceId:" + route->service;
     const std::string& action = route->action;
-    IXML_Document* document = route->document;
+    IXML_Document* document = ParseFuzzBody(route->body);
+    if (!document) return;
 
     receiver.recorder->batches.clear();
     FuzzActionRequest request(action, service_id, document);
