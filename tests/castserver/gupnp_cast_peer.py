@@ -10,6 +10,7 @@ item reachable from the root, depth first; servicelist prints the
 "ReturnValue" of GetServiceList as it came. Exits 1 when the device is not
 found or a call fails.
 """
+import os
 import sys
 import warnings
 import xml.etree.ElementTree as ET
@@ -19,6 +20,9 @@ import gi
 gi.require_version("GUPnP", "1.6")
 gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gupnp_context import new_context  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 
@@ -31,7 +35,7 @@ DIDL = {"didl": "urn:schemas-upnp-org:metadata-1-0/DIDL-Lite/",
 
 
 def find_device(interface, device_type, timeout=20):
-    context = GUPnP.Context.new(interface, 0)
+    context = new_context(interface)
     control_point = GUPnP.ControlPoint.new(context, device_type)
     loop = GLib.MainLoop()
     found = []

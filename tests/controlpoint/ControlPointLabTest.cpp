@@ -88,6 +88,11 @@ public:
     bool WaitRemoved(const std::vector<std::string>& udns, std::chrono::seconds timeout) {
         return Wait(removed_, udns, timeout);
     }
+    // Until `count` removals have been seen in all.
+    bool WaitRemovals(std::size_t count, std::chrono::seconds timeout) {
+        std::unique_lock<std::mutex> guard(mutex_);
+        return changed_.wait_for(guard, timeout, [&] { return removed_.size() >= count; });
+    }
 
 private:
     bool Wait(const std::vector<std::shared_ptr<UpnpClient>>& seen,
@@ -250,7 +255,13 @@ TEST_P(RealPeer, IsListedOnceAndRemovedByItsByebye) {
     ASSERT_EQ(Upnp().Search(row.device_type), 0);
     ASSERT_EQ(Upnp().Search(row.udn), 0);
     std::this_thread::sleep_for(4s);  // the searches' MX and then some
-    EXPECT_EQ(recorder->Added(), std::vector<std::string>{row.udn});
+    // minidlna starts with byebyes before its first alives, and libupnp may
+    // hand them to us in any order: the device may go and come back, but every
+    // listing after the first follows a removal.
+    const auto added = recorder->Added();
+    const auto removed = recorder->Removed();
+    EXPECT_EQ(added.size(), removed.size() + 1);
+    for (const auto& udn : added) EXPECT_EQ(udn, row.udn);
     auto listed = Listed(row.udn);
     ASSERT_EQ(listed.size(), 1u);
     const DeviceInfo& info = listed[0]->Info();
@@ -266,7 +277,7 @@ TEST_P(RealPeer, IsListedOnceAndRemovedByItsByebye) {
     EXPECT_EQ(listed[0]->Services().size(), row.services.size());
 
     EXPECT_NE(peer.Stop(SIGTERM), -1);
-    ASSERT_TRUE(recorder->WaitRemoved({row.udn}, 10s));
+    ASSERT_TRUE(recorder->WaitRemovals(removed.size() + 1, 10s));
     EXPECT_TRUE(Upnp().Devices().empty());
     EXPECT_NE(output->Text().find(" RemoveClient: " + info.location + "\n"), std::string::npos);
     EXPECT_EQ(output->Text().find("Connect Failed :"), std::string::npos);

@@ -7,6 +7,7 @@ usage: gupnp_control_point.py INTERFACE list
 Prints one line per finding; exits 1 when the device is not found or a call
 fails.
 """
+import os
 import sys
 import warnings
 
@@ -16,13 +17,16 @@ gi.require_version("GUPnP", "1.6")
 gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gupnp_context import new_context  # noqa: E402
+
 warnings.simplefilter("ignore", DeprecationWarning)
 
 DEVICE_TYPE = "urn:tundric-com:device:tvdevice:1"
 
 
 def find_device(interface, timeout=20):
-    context = GUPnP.Context.new(interface, 0)
+    context = new_context(interface)
     control_point = GUPnP.ControlPoint.new(context, DEVICE_TYPE)
     loop = GLib.MainLoop()
     found = []

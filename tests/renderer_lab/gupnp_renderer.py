@@ -10,6 +10,7 @@ replies: "ready UDN" once found (or "not found" and exit 1), then per request
          "reply fault CODE MESSAGE". Tabs, newlines and backslashes in values
          are written as \\t, \\n and \\\\.
 """
+import os
 import sys
 import warnings
 
@@ -19,13 +20,16 @@ gi.require_version("GUPnP", "1.6")
 gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gupnp_context import new_context  # noqa: E402
+
 warnings.simplefilter("ignore", DeprecationWarning)
 
 RENDERER = "urn:schemas-upnp-org:device:MediaRenderer:1"
 
 
 def find_renderer(interface, name, timeout=20):
-    context = GUPnP.Context.new(interface, 0)
+    context = new_context(interface)
     control_point = GUPnP.ControlPoint.new(context, RENDERER)
     loop = GLib.MainLoop()
     found = []

@@ -12,6 +12,7 @@ Prints one "name value" line per finding; a SOAP fault prints
 import base64
 import hashlib
 import hmac
+import os
 import sys
 import time
 import warnings
@@ -21,6 +22,9 @@ import gi
 gi.require_version("GUPnP", "1.6")
 gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gupnp_context import new_context  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 
@@ -36,7 +40,7 @@ class Fault(Exception):
 
 
 def find_device(interface, device_type, timeout=20):
-    context = GUPnP.Context.new(interface, 0)
+    context = new_context(interface)
     control_point = GUPnP.ControlPoint.new(context, device_type)
     loop = GLib.MainLoop()
     found = []
