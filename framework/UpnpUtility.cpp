@@ -1,6 +1,8 @@
 #include "UpnpUtility.h"
 
+#include "HostValidation.h"
 #include "Logger.h"
+#include "NetworkInterfaces.h"
 #include "SoapClient.h"
 #include "UpnpClient.h"
 #include "UpnpDeviceListener.h"
@@ -58,8 +60,12 @@ std::shared_ptr<UpnpRootDevice> UpnpUtility::RootDevice() {
 }
 
 int UpnpUtility::Init(int port, const std::string& address) {
-    int rc = UpnpInit(address.empty() ? nullptr : address.c_str(),
-                      static_cast<unsigned short>(port));
+    // libupnp takes an interface name; an address names the interface that
+    // holds it (libupnp then serves that interface's first address).
+    std::string interface = platform::InterfaceHoldingAddress(address);
+    if (interface.empty()) interface = address;
+    int rc = UpnpInit2(interface.empty() ? nullptr : interface.c_str(),
+                       static_cast<unsigned short>(port));
     {
         std::lock_guard<std::recursive_mutex> guard(lock);
         stopped = false;
@@ -70,6 +76,7 @@ int UpnpUtility::Init(int port, const std::string& address) {
     }
     // Requests our devices take; responses are read by SoapClient.
     UpnpSetMaxContentLength(kMaxSoapContentLength);
+    UpnpSetHostValidateCallback(ValidateHostCallback, nullptr);
     LogLine(FrameworkLog(), LogLevel::Silent)
         << "Initialize address: " << ServerAddress() << ":" << ServerPort();
 

@@ -21,28 +21,34 @@ UpnpFileInterface* AsFile(UpnpWebFileHandle handle) {
     return static_cast<UpnpFileInterface*>(handle);
 }
 
-int OnGetInfo(const char* filename, UpnpFileInfo* info, const void*) {
+int OnGetInfo(const char* filename, UpnpFileInfo* info, const void*, const void**) {
     if (!filename) return -1;
-    return VirtualFileRegistry::Instance().GetInfo(filename, info) ? 0 : -1;
+    auto& registry = VirtualFileRegistry::Instance();
+    if (!registry.GetInfo(filename, info)) return -1;
+    // libupnp answers 403 for a file that is not readable.
+    const sockaddr_storage* client = UpnpFileInfo_get_CtrlPtIPAddr(info);
+    if (!registry.MayServe(filename, client)) UpnpFileInfo_set_IsReadable(info, 0);
+    return 0;
 }
 
-UpnpWebFileHandle OnOpen(const char* filename, enum UpnpOpenFileMode mode, const void*) {
+UpnpWebFileHandle OnOpen(const char* filename, enum UpnpOpenFileMode mode, const void*,
+                         const void*) {
     // Nothing here is writable over HTTP.
     if (!filename || mode != UPNP_READ) return nullptr;
     return VirtualFileRegistry::Instance().Open(filename, mode).release();
 }
 
-int OnRead(UpnpWebFileHandle handle, char* buffer, size_t length, const void*) {
+int OnRead(UpnpWebFileHandle handle, char* buffer, size_t length, const void*, const void*) {
     return handle ? AsFile(handle)->Read(buffer, length) : 0;
 }
 
-int OnWrite(UpnpWebFileHandle, char*, size_t, const void*) { return -1; }
+int OnWrite(UpnpWebFileHandle, char*, size_t, const void*, const void*) { return -1; }
 
-int OnSeek(UpnpWebFileHandle handle, off_t offset, int origin, const void*) {
+int OnSeek(UpnpWebFileHandle handle, off_t offset, int origin, const void*, const void*) {
     return handle ? AsFile(handle)->Seek(offset, origin) : -1;
 }
 
-int OnClose(UpnpWebFileHandle handle, const void*) {
+int OnClose(UpnpWebFileHandle handle, const void*, const void*) {
     delete AsFile(handle);
     return 0;
 }
@@ -221,6 +227,28 @@ bool VirtualFileRegistry::GetInfo(const std::string& virtual_path, UpnpFileInfo*
         factory = it->second.factory;
     }
     return factory->GetInfo(info);
+}
+
+void VirtualFileRegistry::SetAccessGuard(const std::string& prefix, AccessGuard guard) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (guard)
+        guards_[prefix] = std::make_shared<AccessGuard>(std::move(guard));
+    else
+        guards_.erase(prefix);
+}
+
+bool VirtualFileRegistry::MayServe(const std::string& virtual_path,
+                                   const sockaddr_storage* client) {
+    std::vector<std::shared_ptr<AccessGuard>> guards;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [prefix, guard] : guards_)
+            if (virtual_path.compare(0, prefix.size(), prefix) == 0) guards.push_back(guard);
+    }
+    // A guard may look up the client's hardware address: not under the lock.
+    for (const auto& guard : guards)
+        if (!client || !(*guard)(virtual_path, *client)) return false;
+    return true;
 }
 
 size_t VirtualFileRegistry::Size() {

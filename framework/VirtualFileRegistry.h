@@ -2,12 +2,16 @@
 #include <sys/types.h>
 #include <upnp.h>
 
+#include <sys/socket.h>
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "UpnpFileFactory.h"
 
@@ -47,6 +51,14 @@ public:
 
     size_t Size();
 
+    // Who may download what: a request for a path below `prefix` is served
+    // only when the guard accepts the client's address (libupnp answers 403
+    // otherwise). A null guard removes the prefix's guard.
+    using AccessGuard =
+        std::function<bool(const std::string& virtual_path, const sockaddr_storage& client)>;
+    void SetAccessGuard(const std::string& prefix, AccessGuard guard);
+    bool MayServe(const std::string& virtual_path, const sockaddr_storage* client);
+
     // Hands libupnp the six callbacks. libupnp forgets them at every start,
     // so the device installs them again each time it is served.
     static void InstallCallbacks();
@@ -79,4 +91,5 @@ private:
     std::unordered_map<std::string, Entry> by_virtual_;
     std::map<FileKey, Ordered> by_identity_;
     std::unordered_map<std::string, Ordered> by_name_;
+    std::map<std::string, std::shared_ptr<AccessGuard>> guards_;
 };

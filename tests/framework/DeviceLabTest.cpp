@@ -301,14 +301,19 @@ TEST_F(DeviceLab, KernelAddressChangeReachesTheServedDescription) {
     EXPECT_TRUE(description.ends_with(":" + added)) << description;
 }
 
-TEST(Runtime, StartsAgainAfterFinishAndOnLoopback) {
+TEST(Runtime, StartsAgainAfterFinishOnTheAddressGiven) {
     HALVORN_REQUIRE_LAB();
     auto& upnp = UpnpUtility::Instance();
     EXPECT_TRUE(upnp.Stopped());
+    // libupnp serves no loopback interface.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(upnp.Init(0, "127.0.0.1"), UPNP_E_INVALID_INTERFACE);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Initialize failed: -121"), std::string::npos);
+    upnp.Finish();
     CaptureStdout();
-    ASSERT_EQ(upnp.Init(0, "127.0.0.1"), 0);
+    ASSERT_EQ(upnp.Init(0, "198.51.100.2"), 0);
     EXPECT_FALSE(upnp.Stopped());
-    EXPECT_EQ(UpnpUtility::ServerAddress(), "127.0.0.1");
+    EXPECT_EQ(UpnpUtility::ServerAddress(), "198.51.100.2");
     // No control point registered: Finish still shuts libupnp down.
     upnp.Finish();
     EXPECT_TRUE(upnp.Stopped());

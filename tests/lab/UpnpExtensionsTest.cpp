@@ -221,7 +221,7 @@ class SendActionLabTest : public testing::Test {
 protected:
     void SetUp() override {
         HALVORN_REQUIRE_LAB();
-        ASSERT_EQ(UpnpInit("127.0.0.1", 0), UPNP_E_SUCCESS);
+        ASSERT_EQ(UpnpInit2("lab0", 0), UPNP_E_SUCCESS);
         initialized_ = true;
     }
     void TearDown() override {
@@ -259,7 +259,7 @@ TEST_F(SendActionLabTest, RoundTripsAnActionThroughTheOverload) {
     ASSERT_EQ(UpnpRegisterClient(OnClientEvent, nullptr, &client_), UPNP_E_SUCCESS);
 
     const std::string control_url =
-        "http://127.0.0.1:" + std::to_string(UpnpGetServerPort()) + "/echo/control";
+        "http://" + std::string(UpnpGetServerIpAddress()) + ":" + std::to_string(UpnpGetServerPort()) + "/echo/control";
     IXML_Document* action = UpnpMakeAction("Echo", kEchoService, 1, "Text", "hello lab", nullptr);
     ASSERT_NE(action, nullptr);
     IXML_Document* response = nullptr;
