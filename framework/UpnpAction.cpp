@@ -88,7 +88,10 @@ bool BindArguments(IXML_Element* element,
 }  // namespace
 
 std::string RequestAddress(const UpnpActionRequest* request) {
-    const sockaddr_storage* storage = UpnpActionRequest_get_CtrlPtIPAddr(request);
+    return IPv4AddressText(UpnpActionRequest_get_CtrlPtIPAddr(request));
+}
+
+std::string IPv4AddressText(const sockaddr_storage* storage) {
     if (!storage || storage->ss_family != AF_INET) return {};
     char text[INET_ADDRSTRLEN] = {};
     const auto* in = reinterpret_cast<const sockaddr_in*>(storage);

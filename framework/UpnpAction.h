@@ -70,3 +70,5 @@ protected:
 
 // The control point's address in an action request, as dotted text.
 std::string RequestAddress(const UpnpActionRequest* request);
+// A client's IPv4 address as text; empty for any other family.
+std::string IPv4AddressText(const sockaddr_storage* storage);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "Logger.h"
+#include "UpnpAction.h"
 
 namespace {
 
@@ -245,9 +246,11 @@ bool VirtualFileRegistry::MayServe(const std::string& virtual_path,
         for (const auto& [prefix, guard] : guards_)
             if (virtual_path.compare(0, prefix.size(), prefix) == 0) guards.push_back(guard);
     }
+    if (guards.empty()) return true;
     // A guard may look up the client's hardware address: not under the lock.
+    const std::string address = IPv4AddressText(client);
     for (const auto& guard : guards)
-        if (!client || !(*guard)(virtual_path, *client)) return false;
+        if (!(*guard)(virtual_path, address)) return false;
     return true;
 }
 

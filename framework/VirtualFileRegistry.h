@@ -52,10 +52,11 @@ public:
     size_t Size();
 
     // Who may download what: a request for a path below `prefix` is served
-    // only when the guard accepts the client's address (libupnp answers 403
-    // otherwise). A null guard removes the prefix's guard.
+    // only when the guard accepts the client's IPv4 address (empty for any
+    // other client); libupnp answers 403 otherwise. A null guard removes the
+    // prefix's guard.
     using AccessGuard =
-        std::function<bool(const std::string& virtual_path, const sockaddr_storage& client)>;
+        std::function<bool(const std::string& virtual_path, const std::string& client)>;
     void SetAccessGuard(const std::string& prefix, AccessGuard guard);
     bool MayServe(const std::string& virtual_path, const sockaddr_storage* client);
 

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "AuthenticationManager.h"
+#include "SharedFileGuard.h"
 #include "DLNADeviceListener.h"
 #include "DlnaLog.h"
 #include "MediaRenderer.h"
@@ -65,6 +66,7 @@ bool DLNAContext::Finalize() {
     }
     if (!context) return true;
     // The order the bridges were given their parts in, reversed.
+    UnguardSharedFiles();
     context->authentication_.reset();
     context->server_.reset();
     context->renderer_.reset();

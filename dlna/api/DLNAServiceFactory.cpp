@@ -10,6 +10,7 @@
 #include "MediaRenderer.h"
 #include "MediaServer.h"
 #include "RenderingControlService.h"
+#include "SharedFileGuard.h"
 #include "UpnpRootDevice.h"
 #include "UpnpService.h"
 #include "UpnpUtility.h"
@@ -22,8 +23,10 @@ namespace {
 // own requests.
 void GuardBrowse(const std::shared_ptr<AuthenticationManager>& manager) {
     auto root = UpnpUtility::Instance().RootDevice();
-    if (root && root->Handle() < 0)
+    if (root && root->Handle() < 0) {
         root->AddFilter(std::make_shared<AuthenticationActionFilter>("Browse", manager));
+        GuardSharedFiles(manager);
+    }
 }
 
 }  // namespace

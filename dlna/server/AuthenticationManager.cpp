@@ -70,6 +70,11 @@ bool AuthenticationManager::IsAuthenticated(const HardwareAddress& hardware) {
     return password_.empty() || Find(authenticated_, hardware) != authenticated_.end();
 }
 
+bool AuthenticationManager::HasPassword() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return !password_.empty();
+}
+
 void AuthenticationManager::SetPassword(const std::string& password) {
     std::lock_guard<std::mutex> guard(mutex_);
     password_ = password;

@@ -32,6 +32,7 @@ public:
     bool OnGetChallenge(const std::string& address, Bytes* challenge) override;
     bool OnAuthenticate(const std::string& address, const Bytes& digest) override;
     bool IsAuthenticated(const HardwareAddress& hardware);
+    bool HasPassword();
 
     // Forgets every authenticated client; pending ones keep their challenge.
     void SetPassword(const std::string& password);

@@ -155,6 +155,68 @@ TEST_P(MalformedRequests, AreRefusedAndTheProgramKeepsAnswering) {
                 StagedProgram::Name(GetParam()), services.size(), corpus.size(), sent);
 }
 
+// libupnp 1.8.4 crashed on a renewal SUBSCRIBE whose request URI has no
+// path; a page in the user's browser reaches us under a name of its own
+// (DNS rebinding), while our own address, with or without the port, and
+// localhost are fine.
+TEST_P(MalformedRequests, HostileHostsAndAPathlessSubscribeAreRefused) {
+    const std::string address = program->Address();
+    const std::string port = std::to_string(program->Port());
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const HttpResponse answer = RawHttpExchange(
+            address, program->Port(),
+            "SUBSCRIBE http://" + address + " HTTP/1.1\r\nHOST: " + address + ":" + port +
+                "\r\nSID: uuid:00000000-0000-0000-0000-000000000000\r\n"
+                "TIMEOUT: Second-10\r\n\r\n",
+            10, true);
+        EXPECT_GE(answer.status, 400) << answer.body;
+        ASSERT_TRUE(program->Running()) << program->Output();
+    }
+    ASSERT_TRUE(program->AnswersGoodRequest()) << program->Output();
+
+    const auto get = [&](const std::string& host) {
+        return RawHttpExchange(address, program->Port(),
+                               "GET /description.xml HTTP/1.1\r\nHOST: " + host + "\r\n\r\n",
+                               10, true)
+            .status;
+    };
+    EXPECT_EQ(get(address + ":" + port), 200);
+    EXPECT_EQ(get(address), 200);
+    EXPECT_EQ(get("LOCALHOST:" + port), 200);
+    // libupnp answers a refused Host with nothing: it closes the connection.
+    EXPECT_EQ(get("rebound.example:" + port), 0);
+    EXPECT_EQ(get("203.0.113.9:" + port), 0);
+    EXPECT_EQ(get(address + ":1"), 0);
+
+    // A control request under a name never reaches an action.
+    const auto services = program->Services();
+    ASSERT_FALSE(services.empty());
+    const ServiceEndpoint& service = services.front();
+    const std::string body =
+        "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+        "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
+        service.action + " xmlns:u=\"" + service.type + "\">" + Arguments(service.arguments, 0) +
+        "</u:" + service.action + "></s:Body></s:Envelope>";
+    const HttpResponse soap = RawHttpExchange(
+        address, program->Port(),
+        "POST " + service.control_path + " HTTP/1.1\r\nHOST: rebound.example:" + port +
+            "\r\nCONTENT-TYPE: text/xml; charset=\"utf-8\"\r\nSOAPACTION: \"" + service.type +
+            "#" + service.action + "\"\r\nCONTENT-LENGTH: " + std::to_string(body.size()) +
+            "\r\n\r\n" + body,
+        10, true);
+    EXPECT_EQ(soap.status, 0);
+    EXPECT_EQ(soap.body.find("Envelope"), std::string::npos) << soap.body;
+    ASSERT_TRUE(program->AnswersGoodRequest()) << program->Output();
+
+    // One cut, escaped line per refusal the web server saw.
+    const std::string output = program->Output();
+    EXPECT_NE(output.find("[WARNING] "), std::string::npos) << output;
+    EXPECT_NE(output.find("Refused a request for Host: rebound.example:" + port), std::string::npos)
+        << output;
+    EXPECT_NE(output.find("Refused a request for Host: 203.0.113.9:" + port), std::string::npos)
+        << output;
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, MalformedRequests,
                          testing::Values(StagedProgram::Kind::Receiver,
                                          StagedProgram::Kind::Renderer,

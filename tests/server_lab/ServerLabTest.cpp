@@ -246,6 +246,19 @@ TEST_F(PasswordLab, BrowsingNeedsTheChallengeAnsweredAndOnlyForThatClient) {
     // Another source address is another machine's interface: still refused.
     CommandResult other = CurlBrowse(kOtherIp, "0");
     EXPECT_THAT(other.output, HasSubstr("<errorCode>801</errorCode>")) << other.output;
+
+    // Files follow Browse.
+    CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    const std::string url = ItemUrl(Field(music.output, "Result"), "song\\.mp3");
+    ASSERT_EQ(url.rfind(server->Base() + "/share/", 0), 0u) << music.output;
+    const std::string path = url.substr(server->Base().size());
+    EXPECT_EQ(Status("--interface " + std::string(kServerIp), path), "200");
+    EXPECT_EQ(Status("--interface " + std::string(kOtherIp), path), "403");
+    EXPECT_EQ(Status("--interface " + std::string(kOtherIp), "/description.xml"), "200");
+    EXPECT_THAT(server->Output(),
+                HasSubstr("[WARNING] "));
+    EXPECT_THAT(server->Output(),
+                HasSubstr("Refused " + path + " to " + kOtherIp + ": not authenticated"));
 }
 
 namespace {
