@@ -6,9 +6,10 @@
 
 const char kUsage[] =
     "usage: dlna-server [--name NAME] [--password PW] [--port N] [--ip ADDR]\n"
-    "                   [--desc PATH] [--recursive] [--watch] DIR...\n"
+    "                   [--desc PATH] [--recursive] [--watch] [DIR...]\n"
     "Shares the media files of each DIR as a UPnP/DLNA media server until\n"
-    "SIGTERM or SIGINT.\n"
+    "SIGTERM or SIGINT. Without DIR: your music, videos and pictures folders\n"
+    "(XDG user dirs), with their sub-folders, followed as they change.\n"
     "  --name NAME      friendly name shown by clients\n"
     "  --password PW    clients must authenticate before they browse\n"
     "  --port N         HTTP port (default: any free port)\n"
@@ -87,9 +88,5 @@ bool ParseCommandLine(int argc, char** argv, const std::string& default_descript
         }
     }
     for (int i = optind; i < argc; ++i) options->folders.emplace_back(argv[i]);
-    if (options->folders.empty()) {
-        *error = "no folder to share: name at least one DIR";
-        return false;
-    }
     return true;
 }

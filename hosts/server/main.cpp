@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "CommandLine.h"
+#include "DefaultFolders.h"
 #include "DLNA.h"
 #include "FolderSharing.h"
 #include "FolderWatcher.h"
@@ -166,6 +167,19 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (options.folders.empty()) {
+        options.folders = DefaultMediaFolders();
+        if (options.folders.empty())
+            return Fail(
+                "no folder to share: name at least one DIR (you have no music, videos or "
+                "pictures folder)");
+        options.recursive = true;
+        options.watch = true;
+        std::string list;
+        for (const std::string& folder : options.folders) list += (list.empty() ? "" : ", ") + folder;
+        std::printf("dlna-server: sharing %s\n", list.c_str());
+        std::fflush(stdout);
     }
     std::vector<std::string> folders;
     for (const std::string& folder : options.folders) {

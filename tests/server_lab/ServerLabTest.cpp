@@ -341,6 +341,13 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
         {{"--port", "http", "/tmp"}, "--port wants a number"},
         {{}, "no folder to share"},
     };
+    // A home without music, videos or pictures folders.
+    char home[] = "/tmp/dlna-home-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
+    const char* old_home = std::getenv("HOME");
+    const std::string saved_home = old_home ? old_home : "";
+    setenv("HOME", home, 1);
+    unsetenv("XDG_CONFIG_HOME");
     for (const auto& c : cases) {
         ChildProcess run(kStage + "/bin/dlna-server", c.arguments);
         const int status = run.Stop(0, 20);
@@ -349,6 +356,23 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
         EXPECT_THAT(output, HasSubstr(std::string("dlna-server: ") + c.message));
     }
     close(busy);
+
+    // With no folder named, the user's own media folders, as user-dirs names them.
+    WriteFile(fs::path(home) / ".config" / "user-dirs.dirs",
+              "# written by xdg-user-dirs-update\nXDG_MUSIC_DIR=\"$HOME/Musik\"\n"
+              "XDG_PICTURES_DIR=\"$HOME/\"\n");
+    WriteFile(fs::path(home) / "Musik" / "album" / "track.mp3", "x");
+    WriteFile(fs::path(home) / "Videos" / "film.mp4", "x");
+    {
+        ChildProcess run(kStage + "/bin/dlna-server", {"--ip", kServerIp});
+        EXPECT_TRUE(run.WaitForOutput("dlna-server: shared 2 files from 2 folders in "))
+            << run.Output();
+        EXPECT_THAT(run.Output(), HasSubstr(std::string("dlna-server: sharing ") + home +
+                                            "/Musik, " + home + "/Videos\n"));
+        run.Stop(SIGTERM);
+    }
+    if (old_home) setenv("HOME", saved_home.c_str(), 1);
+    fs::remove_all(home);
 }
 
 TEST(ServerStartLab, ShowsProgressOnATerminalAndTheFinalCount) {
