@@ -1,5 +1,5 @@
 #pragma once
-// Remote actions without libupnp's client: libupnp 1.8.4 parses a SOAP
+// Remote actions without libupnp's client: libupnp (1.8.4 and 1.14) parses a SOAP
 // response with ixml, prints the response element back to text and parses
 // that again, and ixml is slow on large escaped text such as a Browse
 // Result. Here the request goes out over the bounded HTTP client and the

@@ -1,5 +1,5 @@
 #pragma once
-// Facilities the framework needs beyond what libupnp 1.8.4 offers.
+// Facilities the framework needs beyond what libupnp offers.
 #include <upnp.h>
 
 #include <atomic>

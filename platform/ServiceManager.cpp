@@ -87,9 +87,9 @@ bool ServiceManager::Create(const std::string& service, const std::vector<std::s
         HasLineBreak(working_directory))
         return false;
     // WorkingDirectory= is not unquoted by systemd: the path stands bare.
-    // libupnp 1.8.4 can be crashed from the network (and leaks on some
-    // malformed requests): the service comes back after a crash and after
-    // the memory cap kills it, and no start limit can stop it for good.
+    // A crash in a library, or the memory cap (libupnp buffers a large
+    // request body whole before refusing it): the service comes back, and
+    // no start limit can stop it for good.
     const std::string unit =
         "[Unit]\nDescription=" + EscapeSpecifiers(service) +
         "\nStartLimitIntervalSec=0\n\n[Service]\nType=notify\nExecStart=" + ExecStart(command) +

@@ -18,7 +18,7 @@ std::string WriteScratchFile(const std::string& name, std::string_view content);
 
 std::string_view AsText(const uint8_t* data, size_t size);
 
-// False for a document that libixml 1.8.4 reads past the end of: one whose
+// False for a document that libixml reads past the end of: one whose
 // text (up to its first NUL, where ixml stops) ends inside a numeric
 // character reference ("&#", "&#x4") or inside a CDATA section. libupnp parses every SOAP body with
 // it before we see the request; the targets leave these inputs out so that
