@@ -43,8 +43,12 @@ std::string DefaultName() {
 // libupnp reports a taken port only as a failed start: ask the system first.
 bool PortTaken(const std::string& address, uint16_t port) {
     if (port == 0) return false;
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
+    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (probe < 0) return false;
+    // As libupnp binds: connections of a previous run still in TIME_WAIT do
+    // not keep the port from us.
+    const int on = 1;
+    setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in where{};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);

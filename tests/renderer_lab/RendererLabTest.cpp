@@ -130,6 +130,25 @@ TEST(RendererErrors, SayWhatIsWrongAndExitWithOne) {
         EXPECT_THAT(renderer.Process().Output(), HasSubstr(message));
     }
     close(taken);
+
+    // A port whose last connections still wait out TIME_WAIT (a renderer
+    // restarted at once) is free to libupnp, and so to the renderer.
+    const int on = 1;
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    where.sin_port = htons(8091);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    ASSERT_EQ(listen(listener, 1), 0);
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
+    const int accepted = accept(listener, nullptr, nullptr);
+    ASSERT_GE(accepted, 0);
+    close(accepted);  // the server's side closes first and waits out TIME_WAIT
+    close(listener);
+    close(client);
+    StagedRenderer restarted("lab restarted renderer", {"--port", "8091"});
+    EXPECT_TRUE(restarted.WaitUntilServing()) << restarted.Process().Output();
+    EXPECT_EQ(restarted.Port(), 8091);
 }
 
 // A few seconds of 440 Hz tone as 16-bit mono PCM WAV.
