@@ -1,8 +1,8 @@
 // The controller functions against real peers inside the network lab:
 // gmediarender and minidlna from Debian, and the staged dlna-server,
 // dlna-renderer and dlna-control of this build. The library runs in this
-// process on lab0; every peer runs on lab1 with a port of its own, since
-// libupnp binds without SO_REUSEADDR and two instances race for a port.
+// process on lab0; every peer runs on lab1 with a port of its own: Debian
+// 12's gmediarender links libupnp 1.8.4, which binds without SO_REUSEADDR.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>

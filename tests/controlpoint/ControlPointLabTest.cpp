@@ -177,8 +177,9 @@ protected:
         peers.push_back(std::make_unique<PeerProcess>(std::move(command)));
         return *peers.back();
     }
-    // Each caller picks its own port: libupnp binds without SO_REUSEADDR, so
-    // a port in TIME_WAIT from an earlier test would not be free.
+    // Each caller picks its own port: Debian 12's gmediarender links libupnp
+    // 1.8.4, which binds without SO_REUSEADDR, so a port in TIME_WAIT from an
+    // earlier test would not be free to it.
     PeerProcess& StartRenderer(const std::string& uuid, int port) {
         PeerProcess& peer = Start({"gmediarender",
                                    {"-f", "Lab renderer", "-u", uuid, "-I", "lab1", "-p",
