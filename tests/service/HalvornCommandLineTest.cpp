@@ -4,6 +4,7 @@
 // first missing file, long before the network.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "ServiceTestTools.h"
