@@ -1,3 +1,4 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -200,4 +201,32 @@ TEST_F(RegistryTest, DiscFileDeletedAfterRegistrationIsNotServed) {
     CaptureStderr();
     EXPECT_FALSE(registry.Open("/Service.xml", UPNP_READ));
     EXPECT_NE(GetCapturedStderr().find("fopen rb failed: " + path), std::string::npos);
+}
+
+TEST_F(RegistryTest, AGuardDecidesForItsPrefixAlone) {
+    std::vector<std::string> asked;
+    registry.SetAccessGuard("/share/", [&](const std::string& path, const std::string& client) {
+        asked.push_back(path + " " + client);
+        return client == "198.51.100.2";
+    });
+    sockaddr_storage v4{};
+    auto* in = reinterpret_cast<sockaddr_in*>(&v4);
+    in->sin_family = AF_INET;
+    inet_pton(AF_INET, "198.51.100.7", &in->sin_addr);
+    sockaddr_storage v6{};
+    v6.ss_family = AF_INET6;
+
+    EXPECT_TRUE(registry.MayServe("/description.xml", &v4));
+    EXPECT_TRUE(registry.MayServe("/share", &v4));
+    EXPECT_FALSE(registry.MayServe("/share/1.mp3", &v4));
+    EXPECT_FALSE(registry.MayServe("/share/1.mp3", &v6));
+    EXPECT_FALSE(registry.MayServe("/share/1.mp3", nullptr));
+    inet_pton(AF_INET, "198.51.100.2", &in->sin_addr);
+    EXPECT_TRUE(registry.MayServe("/share/1.mp3", &v4));
+    EXPECT_EQ(asked, (std::vector<std::string>{"/share/1.mp3 198.51.100.7", "/share/1.mp3 ",
+                                               "/share/1.mp3 ", "/share/1.mp3 198.51.100.2"}));
+
+    registry.SetAccessGuard("/share/", nullptr);
+    inet_pton(AF_INET, "198.51.100.7", &in->sin_addr);
+    EXPECT_TRUE(registry.MayServe("/share/1.mp3", &v4));
 }
