@@ -268,9 +268,13 @@ class RendererLab : public ServerLab {};
 }  // namespace
 
 TEST_F(RendererLab, GmediarenderFetchesAndPlaysASharedItem) {
+    // A port no other test gives gmediarender: Debian 12's links libupnp
+    // 1.8.4, which binds without SO_REUSEADDR, so a port an earlier test's
+    // gmediarender served may still wait out TIME_WAIT (seen: -203 for a
+    // minute).
     ChildProcess renderer(
         "/usr/bin/gmediarender",
-        {"-I", "lab0", "--port", "49494", "-f", "Lab Renderer", "-o", "gst", "--gstout-audiosink",
+        {"-I", "lab0", "--port", "49530", "-f", "Lab Renderer", "-o", "gst", "--gstout-audiosink",
          "fakesink", "--gstout-videosink", "fakesink", "--logfile", "stdout"});
     ASSERT_TRUE(renderer.WaitForOutput("Ready for rendering", 20)) << renderer.Output();
     CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
