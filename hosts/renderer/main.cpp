@@ -1,13 +1,9 @@
 // dlna-renderer: a DLNA media renderer that plays through GStreamer, built on
 // libDLNA's public header alone.
-#include <arpa/inet.h>
 #include <gst/gst.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +13,7 @@
 
 #include "DLNA.h"
 #include "Options.h"
+#include "PortCheck.h"
 #include "Player.h"
 #include "RendererHost.h"
 #include "SinkFormats.h"
@@ -38,26 +35,6 @@ std::string DefaultName() {
     char host[HOST_NAME_MAX + 1] = {};
     gethostname(host, sizeof host - 1);
     return std::string("dlna-renderer on ") + host;
-}
-
-// libupnp reports a taken port only as a failed start: ask the system first.
-bool PortTaken(const std::string& address, uint16_t port) {
-    if (port == 0) return false;
-    const int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (probe < 0) return false;
-    // As libupnp binds: connections of a previous run still in TIME_WAIT do
-    // not keep the port from us.
-    const int on = 1;
-    setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(port);
-    if (address.empty() || inet_pton(AF_INET, address.c_str(), &where.sin_addr) != 1)
-        where.sin_addr.s_addr = htonl(INADDR_ANY);
-    const bool taken =
-        bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 && errno == EADDRINUSE;
-    close(probe);
-    return taken;
 }
 
 // "http-get:*:TYPE:*" for each type GStreamer can play.
@@ -126,7 +103,7 @@ int main(int argc, char** argv) {
     if (!std::filesystem::is_regular_file(description, ec))
         return Fail("no renderer description at " + description +
                     "; install the renderer's data or name it with --desc PATH");
-    if (PortTaken(options->address, options->port))
+    if (PortInUse(options->address, options->port))
         return Fail("port " + std::to_string(options->port) +
                     " is in use; choose another with --port (0 lets the system choose)");
 

@@ -1,10 +1,7 @@
 // dlna-server: shares folders as a UPnP/DLNA media server, headless, until
 // SIGTERM or SIGINT. Written against DLNA.h alone.
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/eventfd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -20,6 +17,7 @@
 #include "DLNA.h"
 #include "FolderSharing.h"
 #include "FolderWatcher.h"
+#include "PortCheck.h"
 #include "ShareProgress.h"
 
 namespace fs = std::filesystem;
@@ -38,24 +36,6 @@ std::string DefaultDescription() {
     return (exe.parent_path() / ".." / "share" / "dlna" / "web" / "DMS.xml")
         .lexically_normal()
         .string();
-}
-
-// Whether something already listens on (or holds) the port. libupnp would
-// otherwise report only a generic failure.
-bool PortInUse(const std::string& ip, int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (ip.empty() || inet_pton(AF_INET, ip.c_str(), &address.sin_addr) != 1)
-        address.sin_addr.s_addr = htonl(INADDR_ANY);
-    const bool in_use =
-        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 && errno == EADDRINUSE;
-    close(fd);
-    return in_use;
 }
 
 // The server answers every event: the state it reports needs no decision.
@@ -194,7 +174,7 @@ int main(int argc, char** argv) {
     if (!fs::is_regular_file(options.description, ec))
         return Fail("description not found: " + options.description +
                     " (install the server's data, or give one with --desc PATH)");
-    if (options.port != 0 && PortInUse(options.ip, options.port))
+    if (PortInUse(options.ip, options.port))
         return Fail("port " + std::to_string(options.port) +
                     " is in use (pick another with --port, or 0 for any)");
 
