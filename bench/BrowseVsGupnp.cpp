@@ -21,6 +21,7 @@
 
 #include "DLNA.h"
 #include "LabGuard.h"
+#include "Percentile.h"
 #include "ServerProcess.h"
 #include "SyntheticMedia.h"
 
@@ -68,11 +69,6 @@ DLNA_DEVICE_HANDLE FindServer(Found& found, std::string* udn) {
         }
         if (found.changed.wait_until(lock, deadline) == std::cv_status::timeout) return nullptr;
     }
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
 }
 
 // Whether `id` has at least one child.

@@ -11,6 +11,7 @@
 
 #include "HttpClient.h"
 #include "LabGuard.h"
+#include "Percentile.h"
 #include "ReceiverProcess.h"
 #include "XvfbServer.h"
 
@@ -29,12 +30,6 @@ bool KeyRequest(const Target& target, bool press) {
     return SoapCall(target.host, target.port, "/control/TvKeyboardInput", kKeyboard,
                     press ? "KeyPress" : "KeyRelease", {{"Key", "KEY_A"}})
                .status == 200;
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    size_t index = static_cast<size_t>(p * (values.size() - 1) + 0.5);
-    return values[index];
 }
 
 void Concurrent(const Target& target, int clients, int per_client) {

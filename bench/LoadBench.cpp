@@ -55,14 +55,14 @@ bool KeyRequest(const StagedProgram& receiver, int, long n) {
 }
 
 bool PositionRequest(const StagedProgram& renderer, int, long) {
-    const HttpResponse response =
+    const WireResponse response =
         SoapCall(renderer.Address(), renderer.Port(), "/AVTransport/control",
                  "urn:schemas-upnp-org:service:AVTransport:1", "GetPositionInfo",
                  {{"InstanceID", "0"}});
     return response.status == 200 && !XmlElementText(response.body, "RelTime").empty();
 }
 
-HttpResponse Browse(const StagedProgram& server, const std::string& id, int count) {
+WireResponse Browse(const StagedProgram& server, const std::string& id, int count) {
     return SoapCall(server.Address(), server.Port(), "/ContentDirectory/control",
                     "urn:schemas-upnp-org:service:ContentDirectory:1", "Browse",
                     {{"ObjectID", id},
@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
             StagedProgram server(StagedProgram::Kind::Server, SERVER_STAGE, media.string());
             std::string container;
             const Request browse = [&container](const StagedProgram& program, int, long) {
-                const HttpResponse response = Browse(program, container, kFolderItems);
+                const WireResponse response = Browse(program, container, kFolderItems);
                 return response.status == 200 &&
                        XmlElementText(response.body, "NumberReturned") ==
                            std::to_string(kFolderItems);

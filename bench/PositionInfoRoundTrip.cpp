@@ -15,9 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "HttpClient.h"
 #include "LabGuard.h"
-#include "ChildProcess.h"
+#include "Percentile.h"
 
 namespace {
 
@@ -32,14 +33,9 @@ struct Target {
 };
 
 bool PositionRequest(const Target& target) {
-    HttpResponse response = SoapCall(target.host, target.port, target.control_path, kAVTransport,
+    WireResponse response = SoapCall(target.host, target.port, target.control_path, kAVTransport,
                                      "GetPositionInfo", {{"InstanceID", "0"}});
     return response.status == 200 && !XmlElementText(response.body, "RelTime").empty();
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
 }
 
 void Concurrent(const Target& target, int clients, int per_client) {

@@ -23,6 +23,7 @@
 
 #include "HttpClient.h"
 #include "LabGuard.h"
+#include "Percentile.h"
 #include "SendfileServer.h"
 #include "ServerProcess.h"
 #include "SyntheticMedia.h"
@@ -51,11 +52,6 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
-}
-
 struct Endpoint {
     std::string name;
     std::string host;
@@ -73,7 +69,7 @@ struct Answer {
 };
 
 Answer Browse(const Endpoint& at, const std::string& id, uint32_t start, uint32_t count) {
-    HttpResponse response = SoapCall(at.host, at.port, at.control, kCds, "Browse",
+    WireResponse response = SoapCall(at.host, at.port, at.control, kCds, "Browse",
                                      {{"ObjectID", id},
                                       {"BrowseFlag", "BrowseDirectChildren"},
                                       {"Filter", "*"},
@@ -159,13 +155,6 @@ BrowseFigures MeasureBrowse(const Endpoint& at, uint32_t total) {
     figures.complete += complete;
     figures.requests += kClients * kPerClient;
     return figures;
-}
-
-long ResidentKiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-    return -1;
 }
 
 // Bytes per second of `streams` parallel GETs of the whole file; 0 when any
@@ -309,8 +298,8 @@ public:
         Browse(ours, ours.container, 0, kPage);
         Browse(peer, peer.container, 0, kPage);
         std::this_thread::sleep_for(std::chrono::seconds(2));
-        const double our_rss = ResidentKiB(server->pid()) / 1024.0;
-        const double peer_rss = ResidentKiB(minidlna->pid()) / 1024.0;
+        const double our_rss = server->ResidentKiB() / 1024.0;
+        const double peer_rss = minidlna->ResidentKiB() / 1024.0;
         Line("P5 resident memory, 5000 items", "MiB", our_rss, "minidlna", peer_rss,
              our_rss / peer_rss, "target <= 0.8");
         server->Stop(SIGTERM);

@@ -1,6 +1,6 @@
 // The share tree at the scale of a large collection: adds N files made here
 // in a temporary folder (all music, so one category holds them all), then
-// times lookups, Browse pages and removals per call. One line per figure.
+// times lookups, Browse pages, Search and removals per call. One line per figure.
 //
 //   bench_share_tree [files, default 100000]
 #include <unistd.h>
@@ -14,10 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "DidlLite.h"
-#include "ShareObject.h"
-#include "ShareTree.h"
 #include "VirtualFileRegistry.h"
+#include "content/DidlLite.h"
+#include "content/SearchCriteria.h"
+#include "content/ShareObject.h"
+#include "content/ShareTree.h"
 
 namespace {
 
@@ -98,6 +99,17 @@ int main(int argc, char** argv) {
     uint32_t returned = 0, total = 0;
     PerCall("browse 50 children at random", calls, [&](size_t i) {
         tree.Browse("2", false, static_cast<uint32_t>(picks[i]), 50, &didl, &returned, &total);
+    });
+
+    // A scan of every item per call, a sort of them all in the second.
+    const auto titles = SearchCriteria::Parse(R"(dc:title contains "TRACK-0001")");
+    const auto items = SearchCriteria::Parse(R"(upnp:class derivedfrom "object.item")");
+    const auto descending = SortCriteria::Parse("-dc:title");
+    PerCall("search titles, 50 matches", 20, [&](size_t) {
+        tree.Search("0", *titles, {}, 0, 50, &didl, &returned, &total);
+    });
+    PerCall("search all items by -dc:title, 50", 20, [&](size_t) {
+        tree.Search("0", *items, *descending, 0, 50, &didl, &returned, &total);
     });
 
     // Distinct files, so every call removes one.

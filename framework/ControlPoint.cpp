@@ -92,9 +92,22 @@ std::vector<std::shared_ptr<UpnpClient>> UpnpUtility::Devices() {
     return devices;
 }
 
+int UpnpUtility::AddAddressObserver(AddressObserver observer) {
+    Guard guard(lock);
+    const int id = next_observer_id++;
+    address_observers.emplace_back(id, std::move(observer));
+    return id;
+}
+
+void UpnpUtility::RemoveAddressObserver(int id) {
+    Guard guard(lock);
+    std::erase_if(address_observers, [id](const auto& entry) { return entry.first == id; });
+}
+
 void UpnpUtility::NotifyAddressChanged(const std::string& address, int port) {
     Guard guard(lock);
-    if (listener) listener->OnAddressChanged(address, port);
+    // A copy: an observer may add or remove one.
+    for (const auto& [id, observer] : std::vector(address_observers)) observer(address, port);
 }
 
 int UpnpUtility::Search(const std::string& target) {

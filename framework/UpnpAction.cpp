@@ -121,7 +121,7 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     if (const std::string too_long = TooLongArgument(element); !too_long.empty()) {
         LogLine(FrameworkLog(), LogLevel::Error)
             << "Request argument too long: name=" << LogSafe(too_long);
-        SetError(request, 402, UpnpErrorText(402));
+        SetError(request, upnp_error::kInvalidArgs, UpnpErrorText(upnp_error::kInvalidArgs));
         return true;
     }
     std::string bad_name, bad_value;
@@ -133,7 +133,7 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     }
     if (const std::string missing = MissingArgument(element, inputs); !missing.empty()) {
         LogLine(FrameworkLog(), LogLevel::Error) << "Request argument missing: name=" << missing;
-        SetError(request, 402, UpnpErrorText(402));
+        SetError(request, upnp_error::kInvalidArgs, UpnpErrorText(upnp_error::kInvalidArgs));
         return true;
     }
 
@@ -152,7 +152,7 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
                                     nullptr) != UPNP_E_SUCCESS) {
             LogLine(FrameworkLog(), LogLevel::Error)
                 << "UpnpAddToActionResponse failed: none arguments.";
-            UpnpActionRequest_set_ErrCode(request, 501);
+            UpnpActionRequest_set_ErrCode(request, upnp_error::kActionFailed);
         }
     } else {
         for (const auto& result : results) {
@@ -162,7 +162,7 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
                                         xml::ValidText(result.value).c_str()) != UPNP_E_SUCCESS) {
                 LogLine(FrameworkLog(), LogLevel::Error)
                     << "UpnpAddToActionResponse failed. " << result.name << ": " << result.value;
-                UpnpActionRequest_set_ErrCode(request, 501);
+                UpnpActionRequest_set_ErrCode(request, upnp_error::kActionFailed);
                 break;
             }
         }

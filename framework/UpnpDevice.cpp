@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 
 #include "Logger.h"
 #include "ServiceList.h"
@@ -121,8 +120,9 @@ int UpnpDevice::SetDeviceInfo(const DeviceInfo& new_info) {
     auto now = std::chrono::duration_cast<std::chrono::seconds>(
                    std::chrono::system_clock::now().time_since_epoch())
                    .count();
+    // Served from memory only: the installed file keeps its placeholders
+    // and may not be writable at all.
     ServeDescription(serialized, now);
-    std::ofstream(description_path, std::ios::trunc | std::ios::binary) << serialized;
     std::string location = info.location, address = info.address;
     int port = info.port;
     info = new_info;

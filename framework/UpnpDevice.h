@@ -29,7 +29,8 @@ public:
     // builds the embedded devices.
     void Build(IXML_Element* device, const std::shared_ptr<UpnpServiceFactory>& factory);
 
-    // Rewrites this device's identity in the served description and on disk.
+    // Rewrites this device's identity in the served description (never the
+    // installed file). 0, or 1 when nothing is served to rewrite.
     int SetDeviceInfo(const DeviceInfo& new_info);
 
     const DeviceInfo& Info() const { return info; }

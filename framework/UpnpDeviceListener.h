@@ -1,6 +1,5 @@
 #pragma once
 #include <memory>
-#include <string>
 
 class UpnpClient;
 
@@ -14,6 +13,4 @@ public:
     virtual void OnDeviceRemoved(std::shared_ptr<UpnpClient> device) = 0;
     // Time for a new search; the listener issues the ones it wants.
     virtual void OnSearch() = 0;
-    // The host's address changed.
-    virtual void OnAddressChanged(const std::string& address, int port) = 0;
 };

@@ -9,6 +9,7 @@
 
 #include "Logger.h"
 #include "UpnpExtensions.h"
+#include "UpnpService.h"
 #include "UpnpUtility.h"
 #include "VirtualFileRegistry.h"
 
@@ -35,9 +36,23 @@ void ReplaceFirst(std::string& text, const std::string& placeholder, const std::
 }  // namespace
 
 UpnpRootDevice::~UpnpRootDevice() {
-    if (registered) UpnpUnRegisterRootDevice(handle);
-    VirtualFileRegistry::Instance().RemoveOwnedBy(this);
+    Stop();
     factory.reset();
+}
+
+void UpnpRootDevice::Stop() {
+    ForEachService([](const UpnpDevice&, const std::shared_ptr<UpnpService>& service) {
+        service->Events()->Detach();
+    });
+    if (registered) {
+        const int rc = UpnpUnRegisterRootDevice(handle);
+        // After UpnpFinish the device is unregistered already.
+        if (rc != UPNP_E_SUCCESS && rc != UPNP_E_FINISH)
+            LogLine(FrameworkLog(), LogLevel::Error) << "UpnpUnRegisterRootDevice failed: " << rc;
+        registered = false;
+        handle = -1;
+    }
+    VirtualFileRegistry::Instance().RemoveOwnedBy(this);
 }
 
 void UpnpRootDevice::AddFilter(std::shared_ptr<ActionFilter> filter) {
@@ -105,7 +120,22 @@ int UpnpRootDevice::Start(const std::string& path, const std::string& address) {
         return rc;
     }
     registered = true;
-    rc = UpnpSendAdvertisement(handle, 60);
+    // A subscriber that vanished costs a failed delivery per event until its
+    // subscription ends: none may ask for forever, nor may they crowd in.
+    UpnpSetMaxSubscriptionTimeOut(handle, kMaxSubscriptionSeconds);
+    UpnpSetMaxSubscriptions(handle, kMaxSubscriptions);
+    // Before any request: the runtime's lock, held by our caller, keeps the
+    // subscriptions waiting until every service can take them.
+    ForEachService([this](const UpnpDevice& device, const std::shared_ptr<UpnpService>& service) {
+        if (!service->Events()->Evented().empty())
+            service->Events()->Attach(handle, device.Info().UDN);
+    });
+    // libupnp advertises again every Exp/2 - 30 s, and raises an Exp of 60 or
+    // less to 62: 60 meant 32 SSDP packets a second, each burst holding the
+    // handle lock that every event delivery needs. 100 gives a re-advertisement
+    // every 20 s, as gmediarender sends them, and a crashed device still ages
+    // out within 100 s.
+    rc = UpnpSendAdvertisement(handle, kAdvertisementSeconds);
     if (rc != UPNP_E_SUCCESS) {
         LogLine(FrameworkLog(), LogLevel::Error) << "UpnpSendAdvertisement failed.";
         return rc;
@@ -209,4 +239,35 @@ int UpnpRootDevice::OnMACChanged(const char* mac) {
         return -1;
     }
     return RewriteDescription("TV", mac, "serialNumber");
+}
+
+void UpnpRootDevice::ForEachService(
+    const std::function<void(const UpnpDevice&, const std::shared_ptr<UpnpService>&)>& visit)
+    const {
+    std::vector<const UpnpDevice*> pending{this};
+    while (!pending.empty()) {
+        const UpnpDevice* device = pending.back();
+        pending.pop_back();
+        for (const auto& service : device->Services()) visit(*device, service);
+        for (const auto& child : device->Devices()) pending.push_back(child.get());
+    }
+}
+
+bool UpnpRootDevice::OnSubscriptionRequest(const void* event) {
+    const auto* request = static_cast<const UpnpSubscriptionRequest*>(event);
+    if (!request) return false;
+    const std::string udn = UpnpSubscriptionRequest_get_UDN_cstr(request);
+    const std::string service_id = UpnpSubscriptionRequest_get_ServiceId_cstr(request);
+    const std::string sid = UpnpSubscriptionRequest_get_SID_cstr(request);
+    bool found = false;
+    ForEachService([&](const UpnpDevice& device, const std::shared_ptr<UpnpService>& service) {
+        if (found || device.Info().UDN != udn || service->Info().serviceId != service_id) return;
+        found = true;
+        // Until accepted, libupnp sends the subscriber nothing; the first
+        // event is the state when it goes.
+        later.After(kInitialEventDelay, [service, sid] {
+            service->Events()->Accept(sid, [&] { return service->InitialEvent(); });
+        });
+    });
+    return found;
 }

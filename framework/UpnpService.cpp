@@ -1,5 +1,7 @@
 #include "UpnpService.h"
 
+#include <string_view>
+
 #include "Logger.h"
 
 std::shared_ptr<UpnpAction> UpnpService::CreateAction(const std::string& name) {
@@ -15,7 +17,21 @@ bool UpnpService::LoadActions() {
     return LoadActionsFrom(scpd.get());
 }
 
+EventValues UpnpService::InitialEvent() {
+    EventValues values;
+    for (const std::string& name : events->Evented()) values.emplace_back(name, "");
+    return values;
+}
+
 bool UpnpService::LoadActionsFrom(IXML_Document* scpd) {
+    std::vector<std::string> evented;
+    for (IXML_Element* variable : xml::ElementsByTag(scpd, "stateVariable")) {
+        const char* send = ixmlElement_getAttribute(variable, "sendEvents");
+        if (!send || std::string_view(send) != "yes") continue;
+        if (std::string name = xml::FirstText(xml::AsNode(variable), "name"); !name.empty())
+            evented.push_back(std::move(name));
+    }
+    events->SetEvented(std::move(evented));
     auto elements = xml::ElementsByTag(scpd, "action");
     if (elements.empty()) return false;
     for (IXML_Element* element : elements) {

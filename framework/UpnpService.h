@@ -7,13 +7,16 @@
 #include <utility>
 #include <vector>
 
+#include "ServiceEvents.h"
 #include "ServiceInfo.h"
 #include "UpnpAction.h"
 
-// A service of a device: its actions, created from the names its SCPD lists.
+// A service of a device: its actions, created from the names its SCPD lists,
+// and its evented state variables.
 class UpnpService {
 public:
-    explicit UpnpService(const ServiceInfo& info) : service(info) {}
+    explicit UpnpService(const ServiceInfo& info)
+        : service(info), events(std::make_shared<ServiceEvents>(info.serviceId)) {}
     virtual ~UpnpService() = default;
     UpnpService(const UpnpService&) = delete;
     UpnpService& operator=(const UpnpService&) = delete;
@@ -24,13 +27,21 @@ public:
     // default the names offered with Offer, compared exactly.
     virtual std::shared_ptr<UpnpAction> CreateAction(const std::string& name);
 
-    // Creates the actions an already parsed SCPD lists.
+    // Creates the actions an already parsed SCPD lists, and notes the state
+    // variables it marks sendEvents="yes".
     bool LoadActionsFrom(IXML_Document* scpd);
     // Offers the request to each action in order; true when one took it.
     bool Dispatch(UpnpActionRequest* request);
 
     const ServiceInfo& Info() const { return service; }
     const std::vector<std::shared_ptr<UpnpAction>>& Actions() const { return actions; }
+
+    // Subscribers and what is sent to them; shared with whatever publishes
+    // the service's changes, which may outlive it.
+    const std::shared_ptr<ServiceEvents>& Events() const { return events; }
+    // The first event of a new subscriber: every evented variable. By
+    // default each as empty text; services with state override it.
+    virtual EventValues InitialEvent();
 
 protected:
     // Makes CreateAction answer `name` with a new A(service, args...).
@@ -43,6 +54,7 @@ protected:
 
     ServiceInfo service;
     std::vector<std::shared_ptr<UpnpAction>> actions;
+    std::shared_ptr<ServiceEvents> events;
 
 private:
     std::vector<std::pair<std::string, std::function<std::shared_ptr<UpnpAction>()>>>

@@ -2,11 +2,11 @@
 
 #include "HostValidation.h"
 #include "Logger.h"
+#include "NetlinkMonitor.h"
 #include "NetworkInterfaces.h"
 #include "SoapClient.h"
 #include "UpnpClient.h"
 #include "UpnpDeviceListener.h"
-#include "NetlinkMonitor.h"
 #include "UpnpExtensions.h"
 #include "UpnpRootDevice.h"
 #include "VirtualFileRegistry.h"
@@ -125,6 +125,9 @@ int UpnpUtility::CreateDevice(const std::string& path,
                               RootDeviceSettings settings) {
     std::lock_guard<std::recursive_mutex> guard(lock);
     const std::string address = ServerAddress();
+    // The old device leaves the network before the new one joins, even when
+    // something still holds it; should the new one fail, none is left.
+    if (root_device) root_device->Stop();
     root_device.reset();
     root_device =
         std::make_shared<UpnpRootDevice>(this, std::move(factory), std::move(settings));
@@ -178,8 +181,11 @@ void UpnpUtility::DeliverAddressChange(const std::string& address) {
     std::lock_guard<std::recursive_mutex> guard(lock);
     if (stopped) return;
     UpnpAddressChangedEvent event{address.c_str(), ServerPort()};
+    // The root device tells the observers once its own address has moved.
     if (root_device)
         DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, this);
+    else
+        NotifyAddressChanged(address, ServerPort());
     if (client_handle != 0)
         ClientCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, this);
 }

@@ -4,10 +4,12 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "ControlPointTimings.h"
@@ -52,7 +54,12 @@ public:
     std::vector<std::shared_ptr<UpnpClient>> Devices();
     // For tests: shorter pacing of the monitor thread and its checks.
     void SetTimings(const ControlPointTimings& timings);
-    // The host's address changed: tells the listener, when one is set.
+    // Told of every change of the host's address, whether or not a control
+    // point runs, under the runtime's lock; the id removes it again.
+    using AddressObserver = std::function<void(const std::string& address, int port)>;
+    int AddAddressObserver(AddressObserver observer);
+    void RemoveAddressObserver(int id);
+    // The host's address changed: tells every observer.
     void NotifyAddressChanged(const std::string& address, int port);
 
     std::recursive_mutex& Lock() { return lock; }
@@ -101,6 +108,8 @@ private:
     std::vector<std::shared_ptr<DeviceFilter>> filters;
     std::shared_ptr<UpnpDeviceListener> listener;
     std::shared_ptr<UpnpServiceFactory> remote_factory;
+    std::vector<std::pair<int, AddressObserver>> address_observers;
+    int next_observer_id = 1;
     std::vector<std::shared_ptr<UpnpClient>> devices;
     int64_t last_search_time = 0;
     ControlPointTimings timings;

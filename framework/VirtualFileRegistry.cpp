@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include <UpnpExtraHeaders.h>
+
 #include "Logger.h"
 #include "UpnpAction.h"
 
@@ -28,7 +30,10 @@ int OnGetInfo(const char* filename, UpnpFileInfo* info, const void*, const void*
     if (!registry.GetInfo(filename, info)) return -1;
     // libupnp answers 403 for a file that is not readable.
     const sockaddr_storage* client = UpnpFileInfo_get_CtrlPtIPAddr(info);
-    if (!registry.MayServe(filename, client)) UpnpFileInfo_set_IsReadable(info, 0);
+    if (!registry.MayServe(filename, client))
+        UpnpFileInfo_set_IsReadable(info, 0);
+    else
+        registry.AddResponseHeaders(filename, info);
     return 0;
 }
 
@@ -252,6 +257,47 @@ bool VirtualFileRegistry::MayServe(const std::string& virtual_path,
     for (const auto& guard : guards)
         if (!(*guard)(virtual_path, address)) return false;
     return true;
+}
+
+void VirtualFileRegistry::SetResponseHeaders(const std::string& prefix, ResponseHeaders headers) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (headers)
+        response_headers_[prefix] = std::make_shared<ResponseHeaders>(std::move(headers));
+    else
+        response_headers_.erase(prefix);
+}
+
+void VirtualFileRegistry::AddResponseHeaders(const std::string& virtual_path,
+                                             UpnpFileInfo* info) {
+    std::vector<std::shared_ptr<ResponseHeaders>> sources;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [prefix, source] : response_headers_)
+            if (virtual_path.compare(0, prefix.size(), prefix) == 0) sources.push_back(source);
+    }
+    if (sources.empty()) return;
+    // libupnp's own type for a list it owns and frees.
+    auto* list = const_cast<UpnpListHead*>(UpnpFileInfo_get_ExtraHeadersList(info));
+    Headers request;
+    for (UpnpListIter pos = UpnpListBegin(list); pos != UpnpListEnd(list);
+         pos = UpnpListNext(list, pos)) {
+        const auto* extra = reinterpret_cast<const UpnpExtraHeaders*>(pos);
+        const char* name = UpnpExtraHeaders_get_name_cstr(extra);
+        const char* value = UpnpExtraHeaders_get_value_cstr(extra);
+        request.emplace_back(name ? name : "", value ? value : "");
+    }
+    const char* type = UpnpFileInfo_get_ContentType_cstr(info);
+    const std::string content_type = type ? type : "";
+    for (const auto& source : sources) {
+        for (const auto& [name, value] : (*source)(virtual_path, content_type, request)) {
+            UpnpExtraHeaders* extra = UpnpExtraHeaders_new();
+            if (!extra) return;
+            std::string line = name + ": " + value;
+            UpnpExtraHeaders_set_resp(extra, line.data());
+            UpnpListInsert(list, UpnpListEnd(list),
+                           const_cast<UpnpListHead*>(UpnpExtraHeaders_get_node(extra)));
+        }
+    }
 }
 
 size_t VirtualFileRegistry::Size() {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "UpnpFileFactory.h"
@@ -60,6 +61,19 @@ public:
     void SetAccessGuard(const std::string& prefix, AccessGuard guard);
     bool MayServe(const std::string& virtual_path, const sockaddr_storage* client);
 
+    // Headers to add to the answer for a path below `prefix`, from the
+    // served path, its content type and the request's headers libupnp does
+    // not read itself. A null function removes the prefix's.
+    using Header = std::pair<std::string, std::string>;
+    using Headers = std::vector<Header>;
+    using ResponseHeaders = std::function<Headers(
+        const std::string& virtual_path, const std::string& content_type, const Headers& request)>;
+    void SetResponseHeaders(const std::string& prefix, ResponseHeaders headers);
+    // libupnp hands the request's unread headers in `info`'s extra headers
+    // and sends back those of them that carry a response line: the headers
+    // for `virtual_path` are appended as such.
+    void AddResponseHeaders(const std::string& virtual_path, UpnpFileInfo* info);
+
     // Hands libupnp the six callbacks. libupnp forgets them at every start,
     // so the device installs them again each time it is served.
     static void InstallCallbacks();
@@ -93,4 +107,5 @@ private:
     std::map<FileKey, Ordered> by_identity_;
     std::unordered_map<std::string, Ordered> by_name_;
     std::map<std::string, std::shared_ptr<AccessGuard>> guards_;
+    std::map<std::string, std::shared_ptr<ResponseHeaders>> response_headers_;
 };

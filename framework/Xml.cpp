@@ -141,4 +141,22 @@ std::string Serialize(IXML_Document* doc) {
     return result;
 }
 
+
+std::string EscapedText(std::string_view text) {
+    const std::string valid = ValidText(text);
+    std::string out;
+    out.reserve(valid.size() + valid.size() / 8);
+    for (char c : valid) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&apos;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace xml

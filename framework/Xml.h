@@ -39,6 +39,9 @@ std::string AllText(IXML_Element* element);
 // by U+FFFD: ixml writes text unchanged, and a document holding such bytes
 // cannot be read back, by ixml or by any other parser.
 std::string ValidText(std::string_view text);
+// ValidText(text) with &, <, >, " and ' as their predefined entities: text
+// for a document written by hand, as element text or attribute value.
+std::string EscapedText(std::string_view text);
 // Replaces the first text child's value, or adds a text child; the value
 // goes through ValidText.
 bool SetText(IXML_Document* doc, IXML_Element* element, const std::string& value);

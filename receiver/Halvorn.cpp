@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <memory>
 
 #include "InputInjector.h"
 #include "TVControlServiceFactory.h"
@@ -28,16 +29,14 @@ int32_t Limit(int32_t range) {
                                                   std::numeric_limits<int32_t>::min()));
 }
 
-void ChooseInjector() {
-    auto input = TvInputControl::Instance();
-    if (input->Injector()) return;
+std::unique_ptr<platform::InputInjector> ChooseInjector() {
     std::string why;
     auto injector = platform::CreateInputInjector(&why);
     if (dynamic_cast<platform::NullInjector*>(injector.get()))
         LogLine(TvCommonLog(), LogLevel::Warning) << "Input injection unavailable: " << why;
     else
         LogLine(TvCommonLog(), LogLevel::Silent) << "Input injection: " << why;
-    input->SetInjector(std::move(injector));
+    return injector;
 }
 
 }  // namespace
@@ -65,14 +64,11 @@ int Halvorn::Initialize() {
         LogLine(TvCommonLog(), LogLevel::Error) << "Invalid key_map_path: " << key_map_path;
         return 1;
     }
-    TvKeyControlControl::Instance()->key_map_path = key_map_path;
-    TvMouseControlControl::Instance()->key_map_path = key_map_path;
 
     if (!Exists(service_list)) {
         LogLine(TvCommonLog(), LogLevel::Error) << "Invalid service_list_: " << service_list;
         return 2;
     }
-    TvKeyControlControl::Instance()->service_list_path = service_list;
 
     std::error_code ec;
     if (!Exists(web_root)) {
@@ -93,20 +89,18 @@ int Halvorn::Initialize() {
         return 6;
     }
 
-    ChooseInjector();
-    // Request threads read the limits as soon as the device is announced.
-    auto input = TvInputControl::Instance();
-    input->x_limit = Limit(max_x);
-    input->y_limit = Limit(max_y);
+    // The one set of controls every service of the device acts on.
+    auto factory = std::make_shared<TVControlServiceFactory>(
+        std::make_shared<TvInputControl>(ChooseInjector(), Limit(max_x), Limit(max_y)),
+        std::make_shared<TvKeyControlControl>(key_map_path, service_list),
+        std::make_shared<TvMouseControlControl>(key_map_path));
 
     auto& upnp = UpnpUtility::Instance();
     if (int rc = upnp.Init(port, ""); rc != 0) {
         LogLine(TvCommonLog(), LogLevel::Error) << "Initialize failed: " << rc;
         return 7;
     }
-    if (int rc = upnp.CreateDevice(description, std::make_shared<TVControlServiceFactory>(),
-                                   DeviceSettings());
-        rc != 0) {
+    if (int rc = upnp.CreateDevice(description, std::move(factory), DeviceSettings()); rc != 0) {
         LogLine(TvCommonLog(), LogLevel::Error) << "CreateDevice failed: " << rc;
         return 8;
     }

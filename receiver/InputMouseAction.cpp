@@ -1,8 +1,8 @@
 #include "InputMouseAction.h"
 
-
-InputMouseAction::InputMouseAction(const ServiceInfo& service, const std::string& name)
-    : UpnpAction(service, name) {
+InputMouseAction::InputMouseAction(const ServiceInfo& service, const std::string& name,
+                                   std::shared_ptr<TvInputControl> control)
+    : UpnpAction(service, name), control(std::move(control)) {
     AddInput("CoordinateType", &coordinate_type);
     AddInput("X", &x);
     AddInput("Y", &y);

@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "TvInputControl.h"
 #include "UpnpAction.h"
 
@@ -13,9 +15,12 @@ public:
     float y = 0;
 
 protected:
-    InputMouseAction(const ServiceInfo& service, const std::string& name);
+    InputMouseAction(const ServiceInfo& service, const std::string& name,
+                     std::shared_ptr<TvInputControl> control);
     // The button operation; relative is true only for exactly "Relative".
     virtual void Operate(bool relative, float x, float y) = 0;
+
+    const std::shared_ptr<TvInputControl> control;
 };
 
 using MouseOperation = void (TvInputControl::*)(bool relative, float x, float y);
@@ -24,11 +29,11 @@ using MouseOperation = void (TvInputControl::*)(bool relative, float x, float y)
 template <const char* kName, MouseOperation kOperation>
 class MouseOperationAction final : public InputMouseAction {
 public:
-    explicit MouseOperationAction(const ServiceInfo& service) : InputMouseAction(service, kName) {}
+    MouseOperationAction(const ServiceInfo& service, std::shared_ptr<TvInputControl> control)
+        : InputMouseAction(service, kName, std::move(control)) {}
 
 private:
     void Operate(bool relative, float x, float y) override {
-        const auto control = TvInputControl::Instance();
         ((*control).*kOperation)(relative, x, y);
     }
 };

@@ -1,12 +1,11 @@
 #include "KeyAction.h"
 
-#include "TvInputControl.h"
-
-KeyAction::KeyAction(const ServiceInfo& service, const std::string& name, int press)
-    : UpnpAction(service, name), press_(press) {
+KeyAction::KeyAction(const ServiceInfo& service, const std::string& name, int press,
+                     std::shared_ptr<TvInputControl> control)
+    : UpnpAction(service, name), press_(press), control_(std::move(control)) {
     AddInput("Key", &key);
 }
 
 int KeyAction::ProcessRequest(const std::string&, ActionResults&) {
-    return TvInputControl::Instance()->KeyboardControl(key, press_);
+    return control_->KeyboardControl(key, press_);
 }

@@ -1,4 +1,7 @@
 #pragma once
+#include <memory>
+
+#include "TvInputControl.h"
 #include "UpnpAction.h"
 
 // Presses or releases one key of the key-name table.
@@ -10,18 +13,22 @@ public:
 
 protected:
     // press: 1 press, 0 release.
-    KeyAction(const ServiceInfo& service, const std::string& name, int press);
+    KeyAction(const ServiceInfo& service, const std::string& name, int press,
+              std::shared_ptr<TvInputControl> control);
 
 private:
     const int press_;
+    const std::shared_ptr<TvInputControl> control_;
 };
 
 class KeyPressAction : public KeyAction {
 public:
-    explicit KeyPressAction(const ServiceInfo& service) : KeyAction(service, "KeyPress", 1) {}
+    KeyPressAction(const ServiceInfo& service, std::shared_ptr<TvInputControl> control)
+        : KeyAction(service, "KeyPress", 1, std::move(control)) {}
 };
 
 class KeyReleaseAction : public KeyAction {
 public:
-    explicit KeyReleaseAction(const ServiceInfo& service) : KeyAction(service, "KeyRelease", 0) {}
+    KeyReleaseAction(const ServiceInfo& service, std::shared_ptr<TvInputControl> control)
+        : KeyAction(service, "KeyRelease", 0, std::move(control)) {}
 };

@@ -1,20 +1,22 @@
 #include "MouseMoveAction.h"
 
 #include "TvCommon.h"
-#include "TvMouseControlControl.h"
 
-MouseMoveAction::MouseMoveAction(const ServiceInfo& service) : UpnpAction(service, "MouseMove") {
+MouseMoveAction::MouseMoveAction(const ServiceInfo& service,
+                                 std::shared_ptr<TvMouseControlControl> control)
+    : UpnpAction(service, "MouseMove"), control_(std::move(control)) {
     AddInput("X", &x);
     AddInput("Y", &y);
 }
 
 int MouseMoveAction::ProcessRequest(const std::string&, ActionResults&) {
-    TvMouseControlControl::Instance()->SendKey("MO:" + std::to_string(x) + "," + std::to_string(y));
+    control_->SendKey("MO:" + std::to_string(x) + "," + std::to_string(y));
     return 0;
 }
 
-MouseMoveExAction::MouseMoveExAction(const ServiceInfo& service)
-    : UpnpAction(service, "MouseMoveEx") {
+MouseMoveExAction::MouseMoveExAction(const ServiceInfo& service,
+                                     std::shared_ptr<TvMouseControlControl> control)
+    : UpnpAction(service, "MouseMoveEx"), control_(std::move(control)) {
     AddInput("X", &x);
     AddInput("Y", &y);
     AddInput("Z", &z);
@@ -22,7 +24,7 @@ MouseMoveExAction::MouseMoveExAction(const ServiceInfo& service)
 
 int MouseMoveExAction::ProcessRequest(const std::string&, ActionResults&) {
     LogLine(TvCommonLog(), LogLevel::Info) << "MouseMoveEx: " << x << ", " << y << ", " << z;
-    TvMouseControlControl::Instance()->SendKey("MO:" + std::to_string(x) + "," + std::to_string(y) +
-                                               "," + std::to_string(z));
+    control_->SendKey("MO:" + std::to_string(x) + "," + std::to_string(y) + "," +
+                      std::to_string(z));
     return 0;
 }

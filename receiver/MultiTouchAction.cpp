@@ -1,6 +1,7 @@
 #include "MultiTouchAction.h"
 
 #include "TvCommon.h"
+#include "UpnpErrorMessages.h"
 
 MultiTouchAction::MultiTouchAction(const ServiceInfo& service) : UpnpAction(service, "MultiTouch") {
     AddInput("X", &x_list);
@@ -27,6 +28,6 @@ int MultiTouchAction::ProcessRequest(const std::string&, ActionResults&) {
     }
     const auto xs = ParseList(x_list);
     const auto ys = ParseList(y_list);
-    if (!xs || !ys || xs->size() != ys->size()) return 402;
+    if (!xs || !ys || xs->size() != ys->size()) return upnp_error::kInvalidArgs;
     return 0;
 }

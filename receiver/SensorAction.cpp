@@ -1,8 +1,8 @@
 #include "SensorAction.h"
 
-
-SensorAction::SensorAction(const ServiceInfo& service, const std::string& name)
-    : UpnpAction(service, name) {
+SensorAction::SensorAction(const ServiceInfo& service, const std::string& name,
+                           std::shared_ptr<TvInputControl> control)
+    : UpnpAction(service, name), control(std::move(control)) {
     AddInput("X", &x);
     AddInput("Y", &y);
     AddInput("Z", &z);

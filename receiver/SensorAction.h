@@ -1,4 +1,6 @@
 #pragma once
+#include <memory>
+
 #include "TvInputControl.h"
 #include "UpnpAction.h"
 
@@ -12,8 +14,11 @@ public:
     float z = 0;
 
 protected:
-    SensorAction(const ServiceInfo& service, const std::string& name);
+    SensorAction(const ServiceInfo& service, const std::string& name,
+                 std::shared_ptr<TvInputControl> control);
     virtual void Report(float x, float y, float z) = 0;
+
+    const std::shared_ptr<TvInputControl> control;
 };
 
 using SensorOperation = void (TvInputControl::*)(float x, float y, float z);
@@ -22,13 +27,11 @@ using SensorOperation = void (TvInputControl::*)(float x, float y, float z);
 template <const char* kName, SensorOperation kOperation>
 class SensorOperationAction final : public SensorAction {
 public:
-    explicit SensorOperationAction(const ServiceInfo& service) : SensorAction(service, kName) {}
+    SensorOperationAction(const ServiceInfo& service, std::shared_ptr<TvInputControl> control)
+        : SensorAction(service, kName, std::move(control)) {}
 
 private:
-    void Report(float x, float y, float z) override {
-        const auto control = TvInputControl::Instance();
-        ((*control).*kOperation)(x, y, z);
-    }
+    void Report(float x, float y, float z) override { ((*control).*kOperation)(x, y, z); }
 };
 
 inline constexpr char kAccelerate[] = "Accelerate";

@@ -5,7 +5,8 @@
 // Accelerometer readings; logged only.
 class TvAccelerometerInputService : public UpnpService {
 public:
-    explicit TvAccelerometerInputService(const ServiceInfo& info) : UpnpService(info) {
-        Offer<AccelerateAction>(kAccelerate);
+    TvAccelerometerInputService(const ServiceInfo& info, std::shared_ptr<TvInputControl> control)
+        : UpnpService(info) {
+        Offer<AccelerateAction>(kAccelerate, control);
     }
 };

@@ -50,24 +50,11 @@ void FillMove(InputRecord& record, const std::pair<AxisValue, AxisValue>& axes) 
 
 }  // namespace
 
-std::shared_ptr<TvInputControl> TvInputControl::Instance() {
-    static const std::shared_ptr<TvInputControl> instance(new TvInputControl);
-    return instance;
-}
-
-TvInputControl::TvInputControl() = default;
+TvInputControl::TvInputControl(std::unique_ptr<platform::InputInjector> injector,
+                               int32_t x_limit, int32_t y_limit)
+    : x_limit(x_limit), y_limit(y_limit), injector_(std::move(injector)) {}
 
 TvInputControl::~TvInputControl() = default;
-
-void TvInputControl::SetInjector(std::unique_ptr<platform::InputInjector> injector) {
-    std::lock_guard lock(mutex_);
-    injector_ = std::move(injector);
-}
-
-platform::InputInjector* TvInputControl::Injector() {
-    std::lock_guard lock(mutex_);
-    return injector_.get();
-}
 
 InputRecord* TvInputControl::Records(size_t n) {
     if (records_.size() < n) records_.resize(n);
@@ -76,7 +63,6 @@ InputRecord* TvInputControl::Records(size_t n) {
 }
 
 unsigned TvInputControl::SendRecords(size_t n) {
-    // Until the receiver installs a backend every batch is refused.
     if (!injector_) return 0;
     return injector_->Send(records_.data(), static_cast<unsigned>(n));
 }

@@ -22,12 +22,13 @@ struct AxisValue {
 // here: one reusable record buffer, filled and sent under one lock.
 class TvInputControl {
 public:
-    static std::shared_ptr<TvInputControl> Instance();
+    // `x_limit` and `y_limit` scale absolute coordinates. Without an injector
+    // every batch is refused.
+    TvInputControl(std::unique_ptr<platform::InputInjector> injector, int32_t x_limit,
+                   int32_t y_limit);
     ~TvInputControl();
-
-    // Replaces the backend; the receiver picks one at start, tests a recorder.
-    void SetInjector(std::unique_ptr<platform::InputInjector> injector);
-    platform::InputInjector* Injector();
+    TvInputControl(const TvInputControl&) = delete;
+    TvInputControl& operator=(const TvInputControl&) = delete;
 
     // 0 when the desktop took the key record, -1 otherwise.
     int KeyboardControl(const std::string& key_name, int press);
@@ -45,18 +46,15 @@ public:
     // The two axis values of a coordinate.
     std::pair<AxisValue, AxisValue> Convert(bool relative, float x, float y) const;
 
-    // Set by Initialize before the device is announced; request threads only
-    // read them.
-    int32_t x_limit = 0;
-    int32_t y_limit = 0;
+    const int32_t x_limit;
+    const int32_t y_limit;
 
 private:
-    TvInputControl();
     platform::InputRecord* Records(size_t n);  // grows only, zero-filled
     unsigned SendRecords(size_t n);
     void Button(const char* prefix, uint32_t flag, bool relative, float x, float y);
 
-    std::mutex mutex_;
-    std::unique_ptr<platform::InputInjector> injector_;
+    std::mutex mutex_;  // the records and the injector serve one batch at a time
+    const std::unique_ptr<platform::InputInjector> injector_;
     std::vector<platform::InputRecord> records_;
 };

@@ -8,11 +8,6 @@
 #include "TvCommon.h"
 #include "Xml.h"
 
-std::shared_ptr<TvKeyControlControl> TvKeyControlControl::Instance() {
-    static const auto instance = std::make_shared<TvKeyControlControl>();
-    return instance;
-}
-
 void TvKeyControlControl::SI_IRReceiver(const std::string& action, const std::string& key_value) {
     int32_t key = 0;
     if (!ConvertParameter(key_value, key)) {

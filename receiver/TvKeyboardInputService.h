@@ -5,8 +5,9 @@
 // Presses and releases keys by name.
 class TvKeyboardInputService : public UpnpService {
 public:
-    explicit TvKeyboardInputService(const ServiceInfo& info) : UpnpService(info) {
-        Offer<KeyPressAction>("KeyPress");
-        Offer<KeyReleaseAction>("KeyRelease");
+    TvKeyboardInputService(const ServiceInfo& info, std::shared_ptr<TvInputControl> control)
+        : UpnpService(info) {
+        Offer<KeyPressAction>("KeyPress", control);
+        Offer<KeyReleaseAction>("KeyRelease", control);
     }
 };

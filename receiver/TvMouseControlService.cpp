@@ -2,19 +2,17 @@
 
 #include "MouseButtonAction.h"
 #include "MouseMoveAction.h"
-#include "TvMouseControlControl.h"
 
-TvMouseControlService::TvMouseControlService(const ServiceInfo& info)
-    : TvKeyMapService(info, "mouse") {
-    Offer<MouseMoveAction>("MouseMove");
-    Offer<MouseMoveExAction>("MouseMoveEx");
+TvMouseControlService::TvMouseControlService(const ServiceInfo& info,
+                                             std::shared_ptr<TvMouseControlControl> control)
+    : TvKeyMapService(info, "mouse"), control_(std::move(control)) {
+    Offer<MouseMoveAction>("MouseMove", control_);
+    Offer<MouseMoveExAction>("MouseMoveEx", control_);
 }
 
-std::string TvMouseControlService::KeyMapPath() const {
-    return TvMouseControlControl::Instance()->key_map_path;
-}
+std::string TvMouseControlService::KeyMapPath() const { return control_->key_map_path; }
 
 std::shared_ptr<UpnpAction> TvMouseControlService::CreateMappedAction(
     const std::string& name, const std::string& key_value) {
-    return std::make_shared<MouseButtonAction>(service, name, key_value);
+    return std::make_shared<MouseButtonAction>(service, name, key_value, control_);
 }

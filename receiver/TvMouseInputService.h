@@ -5,13 +5,14 @@
 // Pointer buttons and motion, injected into the desktop.
 class TvMouseInputService : public UpnpService {
 public:
-    explicit TvMouseInputService(const ServiceInfo& info) : UpnpService(info) {
-        Offer<LeftButtonPressAction>(kLeftButtonPress);
-        Offer<LeftButtonReleaseAction>(kLeftButtonRelease);
-        Offer<MiddleButtonPressAction>(kMiddleButtonPress);
-        Offer<MiddleButtonReleaseAction>(kMiddleButtonRelease);
-        Offer<RightButtonPressAction>(kRightButtonPress);
-        Offer<RightButtonReleaseAction>(kRightButtonRelease);
-        Offer<MouseMotionAction>(kMotion);
+    TvMouseInputService(const ServiceInfo& info, std::shared_ptr<TvInputControl> control)
+        : UpnpService(info) {
+        Offer<LeftButtonPressAction>(kLeftButtonPress, control);
+        Offer<LeftButtonReleaseAction>(kLeftButtonRelease, control);
+        Offer<MiddleButtonPressAction>(kMiddleButtonPress, control);
+        Offer<MiddleButtonReleaseAction>(kMiddleButtonRelease, control);
+        Offer<RightButtonPressAction>(kRightButtonPress, control);
+        Offer<RightButtonReleaseAction>(kRightButtonRelease, control);
+        Offer<MouseMotionAction>(kMotion, control);
     }
 };

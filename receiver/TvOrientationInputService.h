@@ -5,7 +5,8 @@
 // Orientation readings; logged only.
 class TvOrientationInputService : public UpnpService {
 public:
-    explicit TvOrientationInputService(const ServiceInfo& info) : UpnpService(info) {
-        Offer<OrientateAction>(kOrientate);
+    TvOrientationInputService(const ServiceInfo& info, std::shared_ptr<TvInputControl> control)
+        : UpnpService(info) {
+        Offer<OrientateAction>(kOrientate, control);
     }
 };

@@ -1,10 +1,12 @@
 #include "TvSystemActions.h"
 
-SendStringAction::SendStringAction(const ServiceInfo& service) : UpnpAction(service, kSendString) {
+SendStringAction::SendStringAction(const ServiceInfo& service,
+                                   std::shared_ptr<TvKeyControlControl> control)
+    : UpnpAction(service, kSendString), control_(std::move(control)) {
     AddInput(kStringValue, &string_value);
 }
 
 int SendStringAction::ProcessRequest(const std::string&, ActionResults&) {
-    TvKeyControlControl::Instance()->SendString(string_value);
+    control_->SendString(string_value);
     return 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The seven fixed actions of the tvcontrol service.
+#include <memory>
+
 #include "TvCommon.h"
 #include "TvKeyControlControl.h"
 #include "UpnpAction.h"
@@ -21,25 +23,31 @@ using ControlQuery = std::string (TvKeyControlControl::*)();
 template <const char* kName, const char* kArgument, ControlQuery kQuery>
 class ControlQueryAction final : public UpnpAction {
 public:
-    explicit ControlQueryAction(const ServiceInfo& service) : UpnpAction(service, kName) {
+    ControlQueryAction(const ServiceInfo& service, std::shared_ptr<TvKeyControlControl> control)
+        : UpnpAction(service, kName), control_(std::move(control)) {
         AddOutput(kArgument, &value);
     }
     int ProcessRequest(const std::string&, ActionResults& results) override {
-        const auto control = TvKeyControlControl::Instance();
-        value = ((*control).*kQuery)();
+        value = ((*control_).*kQuery)();
         results.emplace_back(kArgument, value);
         return 0;
     }
 
     std::string value;
+
+private:
+    const std::shared_ptr<TvKeyControlControl> control_;
 };
 
 class SendStringAction : public UpnpAction {
 public:
-    explicit SendStringAction(const ServiceInfo& service);
+    SendStringAction(const ServiceInfo& service, std::shared_ptr<TvKeyControlControl> control);
     int ProcessRequest(const std::string& address, ActionResults& results) override;
 
     std::string string_value;
+
+private:
+    const std::shared_ptr<TvKeyControlControl> control_;
 };
 
 inline constexpr char kStartTVLive[] = "StartTVLive";

@@ -15,6 +15,3 @@ add_dependencies(test_receiver_lab Halvorn)
 add_test(NAME receiver_data COMMAND ${PROJECT_SOURCE_DIR}/tools/check-receiver-data ${RECEIVER_STAGE}/halvorn)
 set_tests_properties(receiver_data PROPERTIES FIXTURES_REQUIRED receiver_stage LABELS unit)
 
-halvorn_test(test_receiver_initialize LABEL lab
-  SOURCES receiver_lab/InitializeLabTest.cpp
-  LIBS halvorn_receiver)

@@ -5,5 +5,6 @@ halvorn_test(test_renderer LABEL unit
           renderer/RenderingControlTest.cpp
           renderer/ConnectionManagerTest.cpp
           renderer/RecordsTest.cpp
+          renderer/EventsTest.cpp
   LIBS dlna_core)
 target_include_directories(test_renderer PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/renderer)

@@ -12,6 +12,7 @@ halvorn_test(test_renderer_lab LABEL lab
 target_compile_definitions(test_renderer_lab PRIVATE
   RENDERER_STAGE="${RENDERER_STAGE}"
   PEER_SCRIPT="${CMAKE_CURRENT_SOURCE_DIR}/renderer_lab/gupnp_renderer.py"
+  SUBSCRIBER_SCRIPT="${CMAKE_CURRENT_SOURCE_DIR}/renderer_lab/gupnp_subscriber.py"
   MEDIA_SERVER="${CMAKE_CURRENT_SOURCE_DIR}/renderer_lab/media_server.py"
   LSAN_SUPPRESSIONS="${CMAKE_CURRENT_SOURCE_DIR}/renderer_lab/lsan.supp")
 add_dependencies(test_renderer_lab dlna-renderer)

@@ -11,8 +11,7 @@ add_test(NAME server_stage
 set_tests_properties(server_stage PROPERTIES FIXTURES_SETUP server_stage LABELS lab)
 
 halvorn_test(test_server_lab LABEL lab
-  SOURCES server_lab/ServerLabTest.cpp server_lab/ServerProcess.cpp
-  LIBS util
+  SOURCES server_lab/ServerLabTest.cpp
   PROPERTIES FIXTURES_REQUIRED server_stage)
 target_compile_definitions(test_server_lab PRIVATE
   SERVER_STAGE="${SERVER_STAGE}"

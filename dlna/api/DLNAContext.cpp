@@ -1,16 +1,21 @@
-#include "DLNAContext.h"
+#include "api/DLNAContext.h"
 
-#include <algorithm>
 #include <atomic>
 
-#include "AuthenticationManager.h"
-#include "SharedFileGuard.h"
-#include "DLNADeviceListener.h"
-#include "DlnaLog.h"
-#include "MediaRenderer.h"
-#include "MediaServer.h"
-#include "UpnpClient.h"
+#include "NeighbourTable.h"
+#include "UpnpErrorMessages.h"
 #include "UpnpUtility.h"
+#include "common/ApiGate.h"
+#include "common/DlnaLog.h"
+#include "content/ShareTree.h"
+#include "controller/DLNADeviceListener.h"
+#include "controller/KnownDevices.h"
+#include "renderer/MediaRenderer.h"
+#include "server/AuthenticationManager.h"
+#include "server/HardwareAddressCache.h"
+#include "server/MediaServer.h"
+#include "server/SharedFileGuard.h"
+#include "server/SharedFileHeaders.h"
 
 namespace {
 
@@ -23,19 +28,13 @@ std::atomic<DLNAContext*>& Current() {
     return context;
 }
 
-thread_local int callback_depth = 0;
-
-struct CallbackScope {
-    CallbackScope() { ++callback_depth; }
-    ~CallbackScope() { --callback_depth; }
-};
-
 }  // namespace
 
 DLNAContext::DLNAContext()
-    : listener_(std::make_shared<DLNADeviceListener>()),
-      renderer_(std::make_unique<MediaRenderer>()),
-      server_(std::make_unique<MediaServer>()) {}
+    : devices_(std::make_unique<KnownDevices>(*this)),
+      listener_(std::make_shared<DLNADeviceListener>(*devices_)),
+      renderer_(std::make_unique<MediaRenderer>(*this)),
+      server_(std::make_unique<MediaServer>(*this)) {}
 
 DLNAContext::~DLNAContext() = default;
 
@@ -50,10 +49,26 @@ DLNAContext& DLNAContext::Instance() {
     return *context;
 }
 
-bool DLNAContext::InCallback() { return callback_depth > 0; }
+ShareTree& DLNAContext::Shares() {
+    // Never destroyed: the web server's threads may still browse at exit.
+    static auto* tree = new ShareTree();
+    return *tree;
+}
+
+HardwareAddressCache& DLNAContext::AddressCache() {
+    static auto* cache =
+        new HardwareAddressCache(std::make_shared<platform::KernelNeighbourTable>());
+    return *cache;
+}
+
+bool DLNAContext::InCallback() {
+    return ApiGate::InCallback();
+}
 
 bool DLNAContext::Finalize() {
     if (InCallback()) return false;
+    // One at a time, and alone: calls in flight finish first, new ones wait.
+    ApiGate::Exclusive alone;
     if (!Current().load()) return true;
     // Requests still in flight reach this context until the runtime has
     // stopped; only then is it taken away.
@@ -67,12 +82,12 @@ bool DLNAContext::Finalize() {
     if (!context) return true;
     // The order the bridges were given their parts in, reversed.
     UnguardSharedFiles();
+    UndescribeSharedFiles();
     context->authentication_.reset();
     context->server_.reset();
     context->renderer_.reset();
     context->listener_.reset();
-    std::lock_guard<std::mutex> guard(context->mutex_);
-    context->devices_.clear();
+    context->devices_->Clear();
     return true;
 }
 
@@ -84,75 +99,27 @@ int DLNAContext::RaiseEvent(DLNA_EVENT event, void* data) {
         callback = callback_;
         user_data = user_data_;
     }
-    if (!callback) return 501;
+    if (!callback) return upnp_error::kActionFailed;
     int result;
     {
-        CallbackScope scope;
+        ApiGate::CallbackScope scope;
         result = callback(event, data, user_data);
     }
     if (result == 0) return 0;
-    LogLine(DlnaLog(), LogLevel::Error) << "DLNACallback failed: event_id=" << static_cast<int>(event);
-    return 501;
+    // An action-specific error the host chose goes to the control point.
+    if (result >= 600 && result <= 899) return result;
+    LogLine(DlnaLog(), LogLevel::Error)
+        << "DLNACallback failed: event_id=" << static_cast<int>(event);
+    return upnp_error::kActionFailed;
 }
 
 void DLNAContext::SetCallback(DLNA_CALLBACK callback, void* user_data) {
-    std::vector<KnownDevice> replay;
     {
         std::lock_guard<std::mutex> guard(mutex_);
         callback_ = callback;
         user_data_ = user_data;
-        replay = devices_;
     }
-    // The list itself stays in place, so a device that leaves meanwhile is
-    // still reported as gone.
-    for (const KnownDevice& known : replay) {
-        if (known.discovered < 0 || !FindKnownDevice(known.device.get())) continue;
-        RaiseEvent(static_cast<DLNA_EVENT>(known.discovered), known.device.get());
-    }
-}
-
-void DLNAContext::AddKnownDevice(const std::shared_ptr<UpnpClient>& device, int discovered) {
-    if (!device) return;
-    {
-        // A device reported again (a second DLNA_StartControlPoint replays
-        // them all) keeps its one entry: a second one would keep its handle
-        // valid after the device left.
-        std::lock_guard<std::mutex> guard(mutex_);
-        const bool known =
-            std::any_of(devices_.begin(), devices_.end(),
-                        [&](const KnownDevice& entry) { return entry.device == device; });
-        if (!known) devices_.push_back({device, discovered});
-    }
-    if (discovered >= 0) RaiseEvent(static_cast<DLNA_EVENT>(discovered), device.get());
-}
-
-bool DLNAContext::RemoveKnownDevice(const std::shared_ptr<UpnpClient>& device, int disappeared) {
-    if (!FindKnownDevice(device.get())) return false;
-    if (disappeared >= 0) RaiseEvent(static_cast<DLNA_EVENT>(disappeared), device.get());
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (auto it = devices_.begin(); it != devices_.end(); ++it) {
-        if (it->device == device) {
-            devices_.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
-std::shared_ptr<UpnpClient> DLNAContext::FindKnownDevice(const void* handle) {
-    if (!handle) return nullptr;
-    std::lock_guard<std::mutex> guard(mutex_);
-    for (const KnownDevice& known : devices_)
-        if (known.device.get() == handle) return known.device;
-    return nullptr;
-}
-
-std::vector<std::shared_ptr<UpnpClient>> DLNAContext::KnownDevices() {
-    std::lock_guard<std::mutex> guard(mutex_);
-    std::vector<std::shared_ptr<UpnpClient>> out;
-    out.reserve(devices_.size());
-    for (const KnownDevice& known : devices_) out.push_back(known.device);
-    return out;
+    devices_->Replay();
 }
 
 std::shared_ptr<AuthenticationManager> DLNAContext::Authentication() {
@@ -160,7 +127,21 @@ std::shared_ptr<AuthenticationManager> DLNAContext::Authentication() {
     return authentication_;
 }
 
+std::shared_ptr<AuthenticationManager> DLNAContext::NewAuthentication() {
+    return std::make_shared<AuthenticationManager>(AddressCache());
+}
+
 void DLNAContext::SetAuthentication(std::shared_ptr<AuthenticationManager> manager) {
     std::lock_guard<std::mutex> guard(mutex_);
     authentication_ = std::move(manager);
+}
+
+void DLNAContext::FollowAddress() {
+    auto& upnp = UpnpUtility::Instance();
+    Shares().UpdateAddress(UpnpUtility::ServerAddress(), UpnpUtility::ServerPort());
+    // The runtime, and with it the observer, goes at DLNA_Finalize; a second
+    // DLNA_Initialize replaces it.
+    upnp.RemoveAddressObserver(address_observer_);
+    address_observer_ = upnp.AddAddressObserver(
+        [](const std::string& address, int port) { Shares().UpdateAddress(address, port); });
 }

@@ -1,19 +1,20 @@
-#include "DLNAServiceFactory.h"
+#include "api/DLNAServiceFactory.h"
 
-#include "AVTransportService.h"
-#include "AuthenticationActionFilter.h"
-#include "AuthenticationManager.h"
-#include "AuthenticationService.h"
-#include "ConnectionManagerService.h"
-#include "ContentDirectoryService.h"
-#include "DeviceTypes.h"
-#include "MediaRenderer.h"
-#include "MediaServer.h"
-#include "RenderingControlService.h"
-#include "SharedFileGuard.h"
 #include "UpnpRootDevice.h"
 #include "UpnpService.h"
 #include "UpnpUtility.h"
+#include "common/DeviceTypes.h"
+#include "connection/ConnectionManagerService.h"
+#include "renderer/AVTransportService.h"
+#include "renderer/MediaRenderer.h"
+#include "renderer/RenderingControlService.h"
+#include "server/AuthenticationActionFilter.h"
+#include "server/AuthenticationManager.h"
+#include "server/AuthenticationService.h"
+#include "server/ContentDirectoryService.h"
+#include "server/MediaServer.h"
+#include "server/SharedFileGuard.h"
+#include "server/SharedFileHeaders.h"
 
 namespace {
 
@@ -42,10 +43,10 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
         return std::make_shared<AVTransportService>(
             service, for_renderer ? &renderer_->AVTransport() : nullptr);
     if (type == kConnectionManagerType) {
-        ConnectionManagerListener* listener = nullptr;
-        if (for_server) listener = &server_->ConnectionManager();
-        if (for_renderer) listener = &renderer_->ConnectionManager();
-        return std::make_shared<ConnectionManagerService>(service, listener);
+        ConnectionManagerChannel* channel = nullptr;
+        if (for_server) channel = &server_->ConnectionManager();
+        if (for_renderer) channel = &renderer_->ConnectionManager();
+        return std::make_shared<ConnectionManagerService>(service, channel);
     }
     if (type == kTundricConnectionManagerExType || type == kQelvarConnectionManagerExType)
         return std::make_shared<ConnectionManagerExService>(
@@ -58,7 +59,10 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
             service, for_renderer ? &renderer_->RenderingControlEx() : nullptr);
 
     // Server services.
-    if (type == kContentDirectoryType) return std::make_shared<ContentDirectoryService>(service);
+    if (type == kContentDirectoryType) {
+        if (for_server && shares_) DescribeSharedFiles();
+        return std::make_shared<ContentDirectoryService>(service, for_server ? shares_ : nullptr);
+    }
     if (type == kAuthenticationType) {
         std::shared_ptr<AuthenticationManager> manager = for_server ? authentication_ : nullptr;
         if (manager) GuardBrowse(manager);

@@ -6,6 +6,7 @@
 class MediaRenderer;
 class MediaServer;
 class AuthenticationManager;
+class ShareTree;
 
 // Makes the library's services by exact service type. The bridge a service
 // reports to is wired in only when the device's type is the bridge's: remote
@@ -14,8 +15,12 @@ class AuthenticationManager;
 class DLNAServiceFactory : public UpnpServiceFactory {
 public:
     DLNAServiceFactory(MediaRenderer* renderer, MediaServer* server,
-                       std::shared_ptr<AuthenticationManager> authentication)
-        : renderer_(renderer), server_(server), authentication_(std::move(authentication)) {}
+                       std::shared_ptr<AuthenticationManager> authentication,
+                       ShareTree* shares)
+        : renderer_(renderer),
+          server_(server),
+          authentication_(std::move(authentication)),
+          shares_(shares) {}
 
     std::shared_ptr<UpnpService> CreateService(const DeviceInfo& device,
                                                const ServiceInfo& service) override;
@@ -24,4 +29,5 @@ private:
     MediaRenderer* renderer_;
     MediaServer* server_;
     std::shared_ptr<AuthenticationManager> authentication_;
+    ShareTree* shares_;
 };

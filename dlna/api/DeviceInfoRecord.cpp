@@ -1,9 +1,9 @@
-#include "DeviceInfoRecord.h"
+#include "api/DeviceInfoRecord.h"
 
 #include <string>
 #include <utility>
 
-#include "CString.h"
+#include "common/CString.h"
 
 namespace {
 

@@ -2,25 +2,24 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ApiGuard.h"
-#include "AuthenticationManager.h"
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNADeviceListener.h"
-#include "DLNAServiceFactory.h"
 #include "DeviceFilter.h"
-#include "DeviceTypes.h"
-#include "MediaRenderer.h"
-#include "MediaServer.h"
-#include "ShareTree.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "common/ApiGuard.h"
+#include "common/DeviceTypes.h"
+#include "controller/DLNADeviceListener.h"
+#include "renderer/MediaRenderer.h"
+#include "server/AuthenticationManager.h"
+#include "server/MediaServer.h"
 
 namespace {
 
 std::shared_ptr<DLNAServiceFactory> MakeFactory(DLNAContext& context) {
     return std::make_shared<DLNAServiceFactory>(&context.Renderer(), &context.Server(),
-                                                context.Authentication());
+                                                context.Authentication(), &context.Shares());
 }
 
 // Binds each renderer and server device of the tree to its bridge; a later
@@ -39,21 +38,22 @@ extern "C" {
 int DLNA_Initialize(const char* host_ip, uint16_t port) {
     return Guarded("DLNA_Initialize", static_cast<int>(DLNA_E_FAILED), [&] {
         LogLine(FrameworkLog(), LogLevel::Silent) << "DLNA Version: " << DLNA_GetVersion();
-        DLNAContext::Instance();
+        DLNAContext& context = DLNAContext::Instance();
         const int rc = UpnpUtility::Instance().Init(port, host_ip ? host_ip : "");
         if (rc != 0) return DLNA_E_FAILED;
         // Files shared before, or in an earlier run, are served here now.
-        ShareTree::Instance().UpdateAddress(UpnpUtility::ServerAddress(),
-                                            UpnpUtility::ServerPort());
+        context.FollowAddress();
         return DLNA_OK;
     });
 }
 
 void DLNA_Finalize(void) {
-    GuardedVoid("DLNA_Finalize", [] {
+    // Not Guarded: Finalize waits for the guarded calls itself.
+    Shielded("DLNA_Finalize", 0, [] {
         if (!DLNAContext::Finalize())
             LogLine(DlnaLog(), LogLevel::Error)
                 << "DLNA_Finalize refused: called from inside the event callback.";
+        return 0;
     });
 }
 
@@ -69,7 +69,11 @@ int DLNA_CreateDevice(const char* xml_path) {
             LogLine(DlnaLog(), LogLevel::Error) << "xml_path is not exists.";
             return static_cast<int>(DLNA_E_INVALID_ARGUMENT);
         }
-        context.SetAuthentication(std::make_shared<AuthenticationManager>());
+        // The bridges let go of the old device, which leaves the network
+        // now: a failed new one leaves no device behind, not a stale one.
+        context.Renderer().Bind(nullptr);
+        context.Server().Bind(nullptr);
+        context.SetAuthentication(context.NewAuthentication());
         auto& upnp = UpnpUtility::Instance();
         if (int rc = upnp.CreateDevice(xml_path, MakeFactory(context)); rc != 0) {
             LogLine(DlnaLog(), LogLevel::Error) << "CreateDevice failed: " << rc;

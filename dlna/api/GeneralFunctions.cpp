@@ -1,7 +1,7 @@
 // The general family that needs neither the runtime nor a device.
-#include "ApiGuard.h"
-#include "CString.h"
 #include "DLNA.h"
+#include "common/ApiGuard.h"
+#include "common/CString.h"
 
 namespace {
 

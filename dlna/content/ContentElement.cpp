@@ -1,10 +1,9 @@
-#include "ContentElement.h"
+#include "content/ContentElement.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "ApiGuard.h"
-#include "CString.h"
+#include "common/CString.h"
 
 void ClearContentElement(DLNA_CONTENT_ELEMENT& element) {
     if (element.type == DLNA_CONTENT_CONTAINER) {
@@ -26,13 +25,4 @@ void ClearContentElement(DLNA_CONTENT_ELEMENT& element) {
         item.res = nullptr;
         item.res_count = 0;
     }
-}
-
-extern "C" int DLNA_DMSC_FreeContentElement(DLNA_CONTENT_ELEMENT* elements, int32_t count) {
-    return Guarded("DLNA_DMSC_FreeContentElement", static_cast<int>(DLNA_OK), [&] {
-        if (!elements || count <= 0) return static_cast<int>(DLNA_OK);
-        for (int32_t i = 0; i < count; ++i) ClearContentElement(elements[i]);
-        std::free(elements);
-        return static_cast<int>(DLNA_OK);
-    });
 }

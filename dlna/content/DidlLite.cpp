@@ -1,14 +1,14 @@
-#include "DidlLite.h"
+#include "content/DidlLite.h"
 
 #include <charconv>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
-#include "DlnaLog.h"
-#include "ShareObject.h"
 #include "XmlStream.h"
-#include "XmlText.h"
+#include "common/DlnaLog.h"
+#include "content/ShareObject.h"
+#include "content/XmlText.h"
 
 namespace {
 

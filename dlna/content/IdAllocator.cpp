@@ -1,4 +1,4 @@
-#include "IdAllocator.h"
+#include "content/IdAllocator.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "ProtocolInfo.h"
+#include "content/ProtocolInfo.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "CString.h"
+#include "common/CString.h"
 
 bool ProtocolInfo::IsComplete() const {
     return !protocol.empty() && !network.empty() && !content_format.empty() &&

@@ -1,12 +1,12 @@
-#include "ShareObject.h"
+#include "content/ShareObject.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "CString.h"
-#include "ContentElement.h"
-#include "DidlLite.h"
-#include "XmlText.h"
+#include "common/CString.h"
+#include "content/ContentElement.h"
+#include "content/DidlLite.h"
+#include "content/XmlText.h"
 
 namespace {
 
@@ -114,6 +114,7 @@ void ShareItem::ToElement(DLNA_CONTENT_ELEMENT* element, std::string_view url_ba
 std::unique_ptr<ShareObject> ShareItem::Clone(std::string_view url_base) const {
     auto copy = std::make_unique<ShareItem>(Id(), ParentId(), Title());
     copy->SetRestricted(Restricted());
+    copy->SetClass(class_);
     for (const auto& resource : resources_) {
         auto resource_copy = resource->Clone();
         resource_copy->SetUrl(std::string(url_base) + resource->Url());

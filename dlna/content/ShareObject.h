@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ChildList.h"
 #include "DLNA.h"
-#include "ShareResource.h"
+#include "content/ChildList.h"
+#include "content/ShareResource.h"
 
 // `url_base` below is put in front of every resource's URL: the share
 // tree's "http://address:port", or empty for objects read from DIDL-Lite,
@@ -83,6 +83,11 @@ public:
         return children_.Append(std::move(child));
     }
     std::unique_ptr<ShareObject> RemoveChild(Handle handle) { return children_.Remove(handle); }
+    // Calls visit(const ShareObject&) for every child, in order.
+    template <class Visit>
+    void ForEachChild(Visit&& visit) const {
+        children_.ForEach(0, children_.Size(), visit);
+    }
 
 private:
     ChildList<ShareObject> children_;
@@ -93,7 +98,11 @@ public:
     ShareItem(std::string id = {}, std::string parent_id = {}, std::string title = {})
         : ShareObject(std::move(id), std::move(parent_id), std::move(title)) {}
 
-    const char* Class() const override { return "object.item"; }
+    const char* Class() const override { return class_; }
+    // A narrower class than "object.item", such as
+    // "object.item.audioItem.musicTrack": TVs search by it. A literal: items
+    // keep the pointer, not a copy.
+    void SetClass(const char* item_class) { class_ = item_class; }
     const char* ElementName() const override { return "item"; }
     void ToXml(std::string& out, std::string_view url_base = {}) const override;
     size_t ChildCount() const override { return 1; }
@@ -109,4 +118,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<ShareResource>> resources_;
+    const char* class_ = "object.item";
 };

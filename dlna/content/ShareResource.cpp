@@ -1,9 +1,9 @@
-#include "ShareResource.h"
+#include "content/ShareResource.h"
 
 #include <cinttypes>
 #include <cstdio>
 
-#include "XmlText.h"
+#include "content/XmlText.h"
 
 ShareResource::ShareResource(std::string local_path, std::string url, uint64_t size,
                              std::shared_ptr<const ProtocolInfo> protocol_info)

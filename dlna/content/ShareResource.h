@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ProtocolInfo.h"
+#include "content/ProtocolInfo.h"
 
 class ShareResource {
 public:

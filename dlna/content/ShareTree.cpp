@@ -1,4 +1,4 @@
-#include "ShareTree.h"
+#include "content/ShareTree.h"
 
 #include <sys/stat.h>
 
@@ -9,16 +9,19 @@
 #include <mutex>
 #include <utility>
 
-#include "DidlLite.h"
-#include "DlnaLog.h"
 #include "UpnpUtility.h"
 #include "VirtualFileRegistry.h"
-#include "XmlText.h"
+#include "common/DlnaLog.h"
+#include "content/DidlLite.h"
+#include "content/DlnaProfiles.h"
+#include "content/XmlText.h"
 
 namespace {
 
 const char* const kCategoryTitles[] = {"视频", "音乐", "图片"};
 const char* const kCategoryMimeParts[] = {"video/", "audio/", "image/"};
+const char* const kCategoryClasses[] = {"object.item.videoItem", "object.item.audioItem.musicTrack",
+                                        "object.item.imageItem.photo"};
 
 // What std::filesystem::lexically_normal leaves alone, told without it:
 // building paths costs more than the rest of adding a file.
@@ -65,12 +68,6 @@ bool IdNumber(const std::string& id, uint64_t* number) {
 
 }  // namespace
 
-ShareTree& ShareTree::Instance() {
-    // Never destroyed: the web server's threads may still browse at exit.
-    static ShareTree* tree = new ShareTree();
-    return *tree;
-}
-
 ShareTree::ShareTree() {
     root_ = std::make_unique<ShareContainer>(std::to_string(ids_.Allocate()), "-1", "root");
     places_.push_back({root_.get()});
@@ -100,6 +97,9 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
     struct stat info {};
     const bool has_identity = ::stat(path.c_str(), &info) == 0;
     std::string normal_path = NormalPath(path);
+    const DlnaProfiles::Kind kinds[] = {DlnaProfiles::Kind::kVideo, DlnaProfiles::Kind::kAudio,
+                                        DlnaProfiles::Kind::kImage};
+    std::string additional_info = DlnaProfiles::AdditionalInfo(mime, extension, kinds[category]);
 
     std::unique_lock lock(mutex_);
     if (base_.empty()) {
@@ -109,10 +109,10 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
         if (!address.empty())
             base_ = "http://" + address + ":" + std::to_string(UpnpUtility::ServerPort());
     }
-    auto& protocol_info = protocol_infos_[mime];
+    auto& protocol_info = protocol_infos_[mime + '\n' + additional_info];
     if (!protocol_info)
-        protocol_info =
-            std::make_shared<const ProtocolInfo>(ProtocolInfo{"http-get", "*", mime, "*"});
+        protocol_info = std::make_shared<const ProtocolInfo>(
+            ProtocolInfo{"http-get", "*", mime, std::move(additional_info)});
 
     const uint64_t id = ids_.Allocate();
     const std::string url_path = "/share/" + std::to_string(id) + extension;
@@ -127,6 +127,7 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
         resource = std::make_unique<ShareImage>(path, url_path, object.size, protocol_info);
     ShareContainer& container = *categories_[category];
     auto item = std::make_unique<ShareItem>(std::to_string(id), container.Id(), title);
+    item->SetClass(kCategoryClasses[category]);
     item->AddResource(std::move(resource));
 
     Place place{item.get(), category, has_identity};
@@ -137,6 +138,7 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
     if (places_.size() <= id) places_.resize(id + 1);
     places_[id] = place;
     ++items_;
+    Changed(category);
 
     VirtualFileRegistry::Instance().AddDiscFile(path, url_path, mime);
     return 0;
@@ -150,6 +152,7 @@ int ShareTree::RemoveFile(const std::string& path) {
     if (place.has_identity) by_identity_.erase(place.by_identity);
     by_path_.erase(place.by_path);
     --items_;
+    Changed(place.category);
     std::unique_ptr<ShareObject> removed = categories_[place.category]->RemoveChild(place.handle);
     // By the URL this very item was served under: the same file may be
     // shared more than once.
@@ -175,11 +178,20 @@ std::unique_ptr<ShareObject> ShareTree::FindById(const std::string& id) const {
 
 bool ShareTree::Browse(const std::string& object_id, bool metadata, uint32_t starting_index,
                        uint32_t requested_count, std::string* didl, uint32_t* number_returned,
-                       uint32_t* total_matches) const {
+                       uint32_t* total_matches, const SortCriteria& sort) const {
     std::shared_lock lock(mutex_);
     const Place* place = PlaceOf(object_id);
     if (!place) return false;
     const ShareObject& object = *place->object;
+    const auto* container = dynamic_cast<const ShareContainer*>(&object);
+    if (!metadata && container && !sort.Empty()) {
+        std::vector<const ShareObject*> children;
+        children.reserve(container->ChildCount());
+        container->ForEachChild([&](const ShareObject& child) { children.push_back(&child); });
+        WritePage(children, sort, starting_index, requested_count, didl, number_returned,
+                  total_matches);
+        return true;
+    }
     const std::string base = Base();
     std::string result(kDidlHeader);
     uint32_t returned = 1, total = 1;
@@ -195,6 +207,47 @@ bool ShareTree::Browse(const std::string& object_id, bool metadata, uint32_t sta
     if (number_returned) *number_returned = returned;
     if (total_matches) *total_matches = total;
     return true;
+}
+
+bool ShareTree::Search(const std::string& container_id, const SearchCriteria& criteria,
+                       const SortCriteria& sort, uint32_t starting_index,
+                       uint32_t requested_count, std::string* didl, uint32_t* number_returned,
+                       uint32_t* total_matches) const {
+    std::shared_lock lock(mutex_);
+    const Place* place = PlaceOf(container_id);
+    if (!place) return false;
+    std::vector<const ShareObject*> matches;
+    // Depth first, each container before its children: tree order.
+    const auto visit = [&](const ShareObject& object, const auto& self) -> void {
+        const auto* container = dynamic_cast<const ShareContainer*>(&object);
+        if (!container) return;
+        container->ForEachChild([&](const ShareObject& child) {
+            if (criteria.Matches(child)) matches.push_back(&child);
+            self(child, self);
+        });
+    };
+    visit(*place->object, visit);
+    WritePage(matches, sort, starting_index, requested_count, didl, number_returned,
+              total_matches);
+    return true;
+}
+
+void ShareTree::WritePage(std::vector<const ShareObject*>& objects, const SortCriteria& sort,
+                          uint32_t starting_index, uint32_t requested_count, std::string* didl,
+                          uint32_t* number_returned, uint32_t* total_matches) const {
+    sort.Sort(objects);
+    const size_t start = std::min<size_t>(starting_index, objects.size());
+    const size_t end = requested_count ? std::min<size_t>(start + requested_count, objects.size())
+                                       : objects.size();
+    if (didl) {
+        const std::string base = Base();
+        std::string result(kDidlHeader);
+        for (size_t i = start; i < end; ++i) objects[i]->ToXml(result, base);
+        result += kDidlFooter;
+        *didl = std::move(result);
+    }
+    if (number_returned) *number_returned = static_cast<uint32_t>(end - start);
+    if (total_matches) *total_matches = static_cast<uint32_t>(objects.size());
 }
 
 void ShareTree::UpdateAddress(const std::string& address, int port) {
@@ -223,7 +276,9 @@ const ShareTree::Place* ShareTree::PlaceOf(const std::string& id) const {
 std::optional<uint64_t> ShareTree::ItemIdOf(const std::string& path) const {
     // Candidates by the file `path` names now, and by the path itself (the
     // shared file may be gone or replaced); the first in category order,
-    // then position (ids grow with it), wins.
+    // then position (ids grow with it), wins. The identity taken at adding
+    // only narrows the search: an item's own path must still name that file,
+    // or a deleted file's inode, reused, would answer for another path.
     std::optional<uint64_t> best;
     const auto consider = [&](uint64_t id) {
         if (!best || places_[id].category < places_[*best].category ||
@@ -233,7 +288,13 @@ std::optional<uint64_t> ShareTree::ItemIdOf(const std::string& path) const {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         auto [first, last] = by_identity_.equal_range(FileKey{info.st_dev, info.st_ino});
-        for (auto it = first; it != last; ++it) consider(it->second);
+        for (auto it = first; it != last; ++it) {
+            struct stat now {};
+            const std::string& shared = places_[it->second].by_path->first;
+            if (::stat(shared.c_str(), &now) == 0 && now.st_dev == info.st_dev &&
+                now.st_ino == info.st_ino)
+                consider(it->second);
+        }
     }
     auto [first, last] = by_path_.equal_range(NormalPath(path));
     for (auto it = first; it != last; ++it) consider(it->second);
@@ -244,4 +305,19 @@ std::string ShareTree::Base() const {
     if (!base_.empty()) return base_;
     return "http://" + UpnpUtility::ServerAddress() + ":" +
            std::to_string(UpnpUtility::ServerPort());
+}
+
+void ShareTree::Changed(Category category) {
+    const uint32_t system = ++system_update_id_;
+    const uint32_t container = ++container_update_ids_[category];
+    watched_.Report(0, {}, {{"SystemUpdateID", std::to_string(system)},
+                            {"ContainerUpdateIDs", categories_[category]->Id() + "," +
+                                                       std::to_string(container)}});
+}
+
+void ShareTree::Watch(std::weak_ptr<StateWatcher> watcher) { watched_.Watch(std::move(watcher)); }
+
+EventValues ShareTree::EventState() const {
+    std::shared_lock lock(mutex_);
+    return {{"SystemUpdateID", std::to_string(system_update_id_)}, {"ContainerUpdateIDs", ""}};
 }

@@ -1,23 +1,25 @@
 #pragma once
 // The media server's shared content: a root "0" with the categories "1"
 // 视频 (video), "2" 音乐 (music) and "3" 图片 (pictures), which hold one item
-// per shared file. One tree per process, created on first use and never
-// destroyed.
+// per shared file, of the category's class (object.item.videoItem,
+// object.item.audioItem.musicTrack, object.item.imageItem.photo).
 //
 // Host threads change the tree while the web server's threads browse it: a
 // reader/writer lock guards it, and nothing handed out points into it (the
 // finders return copies, Browse returns text built under the lock).
 //
-// A server may share 100,000 files, so nothing here walks the items or
-// stats the shared files: items are indexed by id, by file identity (device
-// and inode, taken when the file was added) and by normalised path (for a
-// path that no longer names the same file, or none).
+// A server may share 100,000 files, so nothing here but Search (which must
+// try each) walks the items, and nothing stats the shared files: items are
+// indexed by id, by file identity (device and inode, taken when the file was
+// added) and by normalised path (for a path that no longer names the same
+// file, or none).
 //
 // Each resource keeps only its URL path ("/share/<id><extension>"); the
 // tree keeps one base, "http://address:port", so a new address reaches
 // every URL at once, files added before the runtime starts included.
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -28,13 +30,14 @@
 #include <vector>
 
 #include "DLNA.h"
-#include "IdAllocator.h"
-#include "ShareObject.h"
+#include "content/IdAllocator.h"
+#include "common/StateWatcher.h"
+#include "content/SearchCriteria.h"
+#include "content/ShareObject.h"
+#include "content/SortCriteria.h"
 
 class ShareTree {
 public:
-    static ShareTree& Instance();
-
     ShareTree();
     ShareTree(const ShareTree&) = delete;
     ShareTree& operator=(const ShareTree&) = delete;
@@ -58,12 +61,20 @@ public:
 
     // The whole DIDL-Lite Result of a Browse request. False when no object
     // has `object_id`. `metadata` gives the object's own fragment (1 of 1);
-    // otherwise its children (an item's are itself) from `starting_index`,
-    // at most `requested_count` of them (0 for all), with TotalMatches the
-    // number of children.
+    // otherwise its children (an item's are itself) in tree order or
+    // `sort`'s, from `starting_index`, at most `requested_count` of them (0
+    // for all), with TotalMatches the number of children.
     bool Browse(const std::string& object_id, bool metadata, uint32_t starting_index,
                 uint32_t requested_count, std::string* didl, uint32_t* number_returned,
-                uint32_t* total_matches) const;
+                uint32_t* total_matches, const SortCriteria& sort = {}) const;
+    // The whole DIDL-Lite Result of a Search request: the objects below
+    // `container_id` (at any depth, not itself) that `criteria` matches, in
+    // tree order or `sort`'s, paged as Browse pages, with TotalMatches all
+    // that match. One pass over the subtree; only the page is written. False
+    // when no object has `container_id`.
+    bool Search(const std::string& container_id, const SearchCriteria& criteria,
+                const SortCriteria& sort, uint32_t starting_index, uint32_t requested_count,
+                std::string* didl, uint32_t* number_returned, uint32_t* total_matches) const;
 
     // Every URL now starts "http://address:port". Called when the runtime
     // starts and whenever the host's address changes.
@@ -72,6 +83,14 @@ public:
     std::string BaseUrl() const;
 
     size_t ItemCount() const;
+
+    // Grows with every change of the tree (items added or removed), as does
+    // the changed category's own update id; each change goes to the watcher
+    // as SystemUpdateID and ContainerUpdateIDs ("<id>,<update id>").
+    uint32_t SystemUpdateId() const { return system_update_id_; }
+    void Watch(std::weak_ptr<StateWatcher> watcher);
+    // The evented variables as a new subscriber gets them.
+    EventValues EventState() const;
 
 private:
     enum Category : uint8_t { kVideo, kMusic, kPictures, kCategories, kNone = kCategories };
@@ -92,11 +111,16 @@ private:
         PathIndex::iterator by_path{};
     };
 
-    // Callers hold the lock.
+    // Callers hold the lock (exclusively for Changed).
+    void Changed(Category category);
     const Place* PlaceOf(const std::string& id) const;
     // The id of the item Find by path gives.
     std::optional<uint64_t> ItemIdOf(const std::string& path) const;
     std::string Base() const;
+    // Sorts `objects` and writes the page of them Browse and Search answer.
+    void WritePage(std::vector<const ShareObject*>& objects, const SortCriteria& sort,
+                   uint32_t starting_index, uint32_t requested_count, std::string* didl,
+                   uint32_t* number_returned, uint32_t* total_matches) const;
 
     mutable std::shared_mutex mutex_;
     IdAllocator ids_;
@@ -105,8 +129,12 @@ private:
     std::vector<Place> places_;  // by id
     IdentityIndex by_identity_;
     PathIndex by_path_;
-    // One protocolInfo per MIME type, shared by all its resources.
+    // One protocolInfo per MIME type and fourth field (by "<mime>\n<field>"),
+    // shared by all its resources.
     std::unordered_map<std::string, std::shared_ptr<const ProtocolInfo>> protocol_infos_;
     std::string base_;
     size_t items_ = 0;
+    std::atomic<uint32_t> system_update_id_{0};
+    uint32_t container_update_ids_[kCategories] = {};
+    WatchedState watched_;
 };

@@ -1,4 +1,4 @@
-#include "XmlText.h"
+#include "content/XmlText.h"
 
 #include <cstdint>
 

@@ -1,11 +1,10 @@
-#include "DLNADeviceListener.h"
+#include "controller/DLNADeviceListener.h"
 
-#include "DLNAContext.h"
-#include "DeviceTypes.h"
-#include "ShareTree.h"
+#include "DLNA.h"
 #include "UpnpClient.h"
-#include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
+#include "common/DeviceTypes.h"
+#include "controller/KnownDevices.h"
 
 namespace {
 
@@ -27,13 +26,6 @@ int DisappearedEvent(DeviceKind kind) {
     return -1;
 }
 
-bool HasServerDevice(const UpnpDevice& device) {
-    if (device.Info().deviceType == kMediaServerType) return true;
-    for (const auto& child : device.Devices())
-        if (HasServerDevice(*child)) return true;
-    return false;
-}
-
 }  // namespace
 
 DeviceKind Classify(const UpnpClient& device) {
@@ -49,22 +41,16 @@ DeviceKind Classify(const UpnpClient& device) {
 
 void DLNADeviceListener::OnDeviceAdded(std::shared_ptr<UpnpClient> device) {
     if (!device) return;
-    DLNAContext::Instance().AddKnownDevice(device, DiscoveredEvent(Classify(*device)));
+    devices_.Add(device, DiscoveredEvent(Classify(*device)));
 }
 
 void DLNADeviceListener::OnDeviceRemoved(std::shared_ptr<UpnpClient> device) {
     if (!device) return;
-    DLNAContext::Instance().RemoveKnownDevice(device, DisappearedEvent(Classify(*device)));
+    devices_.Remove(device, DisappearedEvent(Classify(*device)));
 }
 
 void DLNADeviceListener::OnSearch() {
     auto& upnp = UpnpUtility::Instance();
     upnp.Search(kMediaRendererType);
     upnp.Search(kMediaServerType);
-}
-
-void DLNADeviceListener::OnAddressChanged(const std::string& address, int port) {
-    // Every shared resource URL must name the new address.
-    auto root = UpnpUtility::Instance().RootDevice();
-    if (root && HasServerDevice(*root)) ShareTree::Instance().UpdateAddress(address, port);
 }

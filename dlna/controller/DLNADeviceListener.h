@@ -1,9 +1,9 @@
 #pragma once
 #include <memory>
-#include <string>
 
 #include "UpnpDeviceListener.h"
 
+class KnownDevices;
 class UpnpClient;
 
 // What a remote device is to the host.
@@ -18,8 +18,12 @@ DeviceKind Classify(const UpnpClient& device);
 // keeping the library's known-device list.
 class DLNADeviceListener : public UpnpDeviceListener {
 public:
+    explicit DLNADeviceListener(KnownDevices& devices) : devices_(devices) {}
+
     void OnDeviceAdded(std::shared_ptr<UpnpClient> device) override;
     void OnDeviceRemoved(std::shared_ptr<UpnpClient> device) override;
     void OnSearch() override;
-    void OnAddressChanged(const std::string& address, int port) override;
+
+private:
+    KnownDevices& devices_;
 };

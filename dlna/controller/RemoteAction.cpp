@@ -1,4 +1,4 @@
-#include "RemoteAction.h"
+#include "controller/RemoteAction.h"
 
 #include <mutex>
 

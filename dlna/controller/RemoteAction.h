@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "DLNA.h"
-#include "DLNAContext.h"
 #include "UpnpAction.h"
 #include "UpnpClient.h"
+#include "controller/KnownDevices.h"
 
 // Sends a prepared action and binds the answer into it: libupnp's code, 0
 // on success, a positive one being the UPnP error of the device's fault.
@@ -52,10 +52,10 @@ inline int ActionFailed(int, const UpnpClient&) {
 // action, 2 for an argument the action cannot take, `failed` of the code of
 // a failed send; otherwise what `read` answers for the bound action.
 template <class A = UpnpAction, class Read>
-int CallRemote(DLNA_DEVICE_HANDLE handle, const std::string& name, const Inputs& inputs,
-               Read&& read, SendFailure failed = ActionFailed) {
+int CallRemote(KnownDevices& devices, DLNA_DEVICE_HANDLE handle, const std::string& name,
+               const Inputs& inputs, Read&& read, SendFailure failed = ActionFailed) {
     // Held for the whole call: the device may leave the list meanwhile.
-    const std::shared_ptr<UpnpClient> device = DLNAContext::Instance().FindKnownDevice(handle);
+    const std::shared_ptr<UpnpClient> device = devices.Find(handle);
     if (!device) return DLNA_E_INVALID_ARGUMENT;
     const std::shared_ptr<A> action = PrepareAction<A>(*device, name);
     if (!action) return DLNA_E_NO_ACTION;
@@ -66,8 +66,9 @@ int CallRemote(DLNA_DEVICE_HANDLE handle, const std::string& name, const Inputs&
 }
 
 // A command: nothing to read from the answer.
-inline int CallRemote(DLNA_DEVICE_HANDLE handle, const std::string& name, const Inputs& inputs,
-                      SendFailure failed = ActionFailed) {
+inline int CallRemote(KnownDevices& devices, DLNA_DEVICE_HANDLE handle, const std::string& name,
+                      const Inputs& inputs, SendFailure failed = ActionFailed) {
     return CallRemote(
-        handle, name, inputs, [](UpnpAction&) { return static_cast<int>(DLNA_OK); }, failed);
+        devices, handle, name, inputs, [](UpnpAction&) { return static_cast<int>(DLNA_OK); },
+        failed);
 }

@@ -135,7 +135,9 @@ typedef enum DLNA_EVENT {
  * The host's event callback. `data` is described beside each event above;
  * where it is an InstanceID or a handle, the value itself is passed in the
  * pointer. Return 0 when the event was handled (also for events the host
- * ignores); anything else fails the remote request with UPnP error 501.
+ * ignores). A UPnP error code from 600 to 899 fails the remote request
+ * with that code (710 for a Seek the source cannot do, for example);
+ * anything else fails it with 501.
  * Discovery events (23 to 26) run on the library's discovery threads; their
  * result is ignored. The disappeared event is raised while the handle is
  * still valid, so DLNA_DMSC_GetDeviceInfo may be called with it inside the

@@ -1,15 +1,12 @@
-#include "AVTransportActions.h"
+#include "renderer/AVTransportActions.h"
 
 #include <exception>
 
-#include "DlnaLog.h"
-#include "RendererTables.h"
-#include "SeekTarget.h"
-#include "UriMetadata.h"
-
-namespace {
-constexpr int kInvalidArgs = 402;
-}
+#include "UpnpErrorMessages.h"
+#include "common/DlnaLog.h"
+#include "renderer/RendererTables.h"
+#include "renderer/SeekTarget.h"
+#include "renderer/UriMetadata.h"
 
 AVTransportPlayAction::AVTransportPlayAction(const ServiceInfo& service,
                                              AVTransportListener* listener)
@@ -18,8 +15,8 @@ AVTransportPlayAction::AVTransportPlayAction(const ServiceInfo& service,
 }
 
 int AVTransportPlayAction::ProcessRequest(const std::string&, ActionResults&) {
-    if (speed.empty()) return kInvalidArgs;
-    if (!listener) return kNoListener;
+    if (speed.empty()) return upnp_error::kInvalidArgs;
+    if (!listener) return upnp_error::kActionFailed;
     DLNA_PLAY_EVENT event{instance_id, speed.c_str()};
     return listener->OnPlay(&event);
 }
@@ -35,18 +32,18 @@ int AVTransportSeekAction::ProcessRequest(const std::string&, ActionResults&) {
     const auto seek_unit = kSeekUnitTable.Value(unit);
     if (!seek_unit) {
         LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << LogSafe(unit);
-        return kInvalidArgs;
+        return upnp_error::kInvalidArgs;
     }
     std::string normalized = target;
     if (*seek_unit == DLNA_REL_TIME) {
         auto duration = NormalizeRelTime(target);
         if (!duration) {
             LogLine(DlnaLog(), LogLevel::Error) << "Invalid request content: " << LogSafe(target);
-            return kInvalidArgs;
+            return upnp_error::kInvalidArgs;
         }
         normalized = std::move(*duration);
     }
-    if (!listener) return kNoListener;
+    if (!listener) return upnp_error::kActionFailed;
     DLNA_SEEK_EVENT event{instance_id, *seek_unit, normalized.c_str()};
     return listener->OnSeek(&event);
 }
@@ -69,7 +66,7 @@ int AVTransportUriAction::ProcessRequest(const std::string&, ActionResults&) {
         LogLine(DlnaLog(), LogLevel::Silent)
             << "InstanceID: " << instance_id << ", " << uri_argument_ << ": " << LogSafe(uri)
             << ", " << metadata_argument_ << ": " << LogSafe(metadata);
-    if (!listener) return kNoListener;
+    if (!listener) return upnp_error::kActionFailed;
     // Freed when the host's callback has returned.
     ContentElementPtr element;
     try {

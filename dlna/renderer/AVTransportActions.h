@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "AVTransportListener.h"
-#include "AVTransportRecords.h"
-#include "InstanceAction.h"
+#include "UpnpErrorMessages.h"
+#include "renderer/AVTransportListener.h"
+#include "renderer/AVTransportRecords.h"
+#include "renderer/InstanceAction.h"
 
 using AVTransportAction = InstanceAction<AVTransportListener>;
-
-// UPnP's "Action failed": the answer when stored state cannot be written.
-inline constexpr int kActionFailed = 501;
 
 using AVTransportStopAction =
     InstanceCommandAction<AVTransportListener, "Stop", &AVTransportListener::OnStop>;
@@ -91,7 +89,7 @@ public:
         : AVTransportAction(service, kName.text, listener) {}
 
     int ProcessRequest(const std::string&, ActionResults& results) override {
-        if (!listener) return kNoListener;
+        if (!listener) return upnp_error::kActionFailed;
         R record;
         if (int result = (listener->*Operation)(instance_id, &record)) return result;
         std::string unwritable;
@@ -99,7 +97,7 @@ public:
             results.clear();
             LogLine(DlnaLog(), LogLevel::Error)
                 << "Stored " << unwritable << " has no text form; InstanceID: " << instance_id;
-            return kActionFailed;
+            return upnp_error::kActionFailed;
         }
         // The line is dropped under the default threshold: build it only when kept.
         if (static_cast<int>(LogLevel::Info) >= DlnaLog().Threshold())

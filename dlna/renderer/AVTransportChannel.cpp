@@ -1,10 +1,8 @@
-#include "AVTransportChannel.h"
+#include "renderer/AVTransportChannel.h"
 
-#include "DlnaLog.h"
-
-namespace {
-constexpr int kInvalidInstance = 718;
-}
+#include "UpnpErrorMessages.h"
+#include "common/DlnaLog.h"
+#include "renderer/AVTransportEvents.h"
 
 AVTransportChannel::AVTransportChannel() {
     instances_.emplace(0, AVTransportInstance{});
@@ -22,7 +20,7 @@ bool AVTransportChannel::Known(const char* operation, uint32_t id) const {
 template <class... Params, class... Args>
 int AVTransportChannel::Command(const char* operation, uint32_t id,
                                 int (AVTransportListener::*forward)(Params...), Args... args) {
-    if (!Known(operation, id)) return kInvalidInstance;
+    if (!Known(operation, id)) return upnp_error::kInvalidTransportInstance;
     return Forward(forward, args...);
 }
 
@@ -30,7 +28,7 @@ template <class R>
 int AVTransportChannel::Query(const char* operation, uint32_t id,
                               int (AVTransportListener::*forward)(uint32_t, R*),
                               R AVTransportInstance::*group, R* out) {
-    if (!Known(operation, id)) return kInvalidInstance;
+    if (!Known(operation, id)) return upnp_error::kInvalidTransportInstance;
     // The host may store fresh state from inside this call.
     if (int result = Forward(forward, id, out)) return result;
     std::lock_guard<std::mutex> guard(mutex_);
@@ -45,10 +43,12 @@ int AVTransportChannel::Store(const char* operation, uint32_t id, R AVTransportI
     auto found = instances_.find(id);
     if (found == instances_.end()) {
         LogLine(DlnaLog(), LogLevel::Error) << "Invalid " << operation << " instance_id: " << id;
-        return kInvalidInstance;
+        return upnp_error::kInvalidTransportInstance;
     }
+    const EventValues before = EventedValues(found->second.*group);
     // The old strings are released after the lock, with `value`.
     std::swap(found->second.*group, value);
+    watched_.Report(id, before, EventedValues(found->second.*group));
     return 0;
 }
 
@@ -114,4 +114,15 @@ int AVTransportChannel::SetTransportSettings(uint32_t id, TransportSettings sett
 }
 int AVTransportChannel::SetDeviceCapabilities(uint32_t id, DeviceCapabilities caps) {
     return Store("SetDeviceCapabilities", id, &AVTransportInstance::capabilities, std::move(caps));
+}
+
+void AVTransportChannel::Watch(std::weak_ptr<StateWatcher> watcher) {
+    watched_.Watch(std::move(watcher));
+}
+
+InstanceValues AVTransportChannel::EventState() const {
+    std::lock_guard<std::mutex> guard(mutex_);
+    InstanceValues out;
+    for (const auto& [id, instance] : instances_) out[id] = AVTransportEventState(instance);
+    return out;
 }

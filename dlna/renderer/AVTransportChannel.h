@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 
-#include "AVTransportListener.h"
-#include "AVTransportRecords.h"
-#include "Channel.h"
+#include "common/Channel.h"
+#include "common/LastChange.h"
+#include "common/StateWatcher.h"
+#include "renderer/AVTransportListener.h"
+#include "renderer/AVTransportRecords.h"
 
 // Keeps the renderer's playback instances (instance 0 alone) between the
 // AVTransport service and the bridge. Host setters and queries meet here
@@ -37,6 +40,11 @@ public:
     int SetTransportSettings(uint32_t id, TransportSettings settings);
     int SetDeviceCapabilities(uint32_t id, DeviceCapabilities caps);
 
+    // Every change of stored state goes to the watcher; the latest wins.
+    void Watch(std::weak_ptr<StateWatcher> watcher);
+    // Each instance's evented variables as they stand.
+    InstanceValues EventState() const;
+
 private:
     bool Known(const char* operation, uint32_t id) const;
     template <class... Params, class... Args>
@@ -50,4 +58,5 @@ private:
 
     mutable std::mutex mutex_;
     std::map<uint32_t, AVTransportInstance> instances_;
+    WatchedState watched_;
 };

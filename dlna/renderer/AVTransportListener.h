@@ -1,8 +1,8 @@
 #pragma once
 #include <cstdint>
 
-#include "AVTransportRecords.h"
 #include "DLNA.h"
+#include "renderer/AVTransportRecords.h"
 
 // What the AVTransport service asks of the one who answers it. Each
 // operation returns 0 or a UPnP error code. A query fills its out-record

@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "DLNA.h"
-#include "RecordFields.h"
+#include "renderer/RecordFields.h"
 
 inline constexpr char kNotImplemented[] = "NOT_IMPLEMENTED";
 inline constexpr char kZeroTime[] = "00:00:00";

@@ -1,9 +1,12 @@
-#include "AVTransportService.h"
+#include "renderer/AVTransportService.h"
 
-#include "AVTransportActions.h"
+#include "common/ModeratedEvents.h"
+#include "renderer/AVTransportActions.h"
+#include "renderer/AVTransportChannel.h"
 
-AVTransportService::AVTransportService(const ServiceInfo& info, AVTransportListener* listener)
-    : UpnpService(info) {
+AVTransportService::AVTransportService(const ServiceInfo& info, AVTransportChannel* channel)
+    : UpnpService(info), channel_(channel) {
+    AVTransportListener* listener = channel;
     Offer<SetAVTransportURIAction>("SetAVTransportURI", listener);
     Offer<SetNextAVTransportURIAction>("SetNextAVTransportURI", listener);
     Offer<GetMediaInfoAction>("GetMediaInfo", listener);
@@ -17,4 +20,13 @@ AVTransportService::AVTransportService(const ServiceInfo& info, AVTransportListe
     Offer<AVTransportNextAction>("Next", listener);
     Offer<AVTransportPreviousAction>("Previous", listener);
     Offer<AVTransportSeekAction>("Seek", listener);
+    if (channel_) {
+        watcher_ = std::make_shared<ModeratedEvents>(events, kAVTransportEventNamespace);
+        channel_->Watch(watcher_);
+    }
+}
+
+EventValues AVTransportService::InitialEvent() {
+    if (!channel_) return UpnpService::InitialEvent();
+    return {{"LastChange", LastChangeDocument(kAVTransportEventNamespace, channel_->EventState())}};
 }

@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Channel.h"
 #include "UpnpAction.h"
+#include "UpnpErrorMessages.h"
+#include "common/Channel.h"
 
 // An action name as a template argument.
 template <std::size_t N>
@@ -41,6 +42,7 @@ public:
         : InstanceAction<L>(service, kName.text, listener) {}
 
     int ProcessRequest(const std::string&, ActionResults&) override {
-        return this->listener ? (this->listener->*Operation)(this->instance_id) : kNoListener;
+        return this->listener ? (this->listener->*Operation)(this->instance_id)
+                              : upnp_error::kActionFailed;
     }
 };

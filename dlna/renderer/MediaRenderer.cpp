@@ -1,24 +1,11 @@
-#include "MediaRenderer.h"
+#include "renderer/MediaRenderer.h"
 
 #include <cstdint>
 
-#include "DLNAContext.h"
 #include "UpnpDevice.h"
+#include "common/HostEvents.h"
 
-namespace {
-
-int Raise(DLNA_EVENT event, void* data) {
-    return DLNAContext::Instance().RaiseEvent(event, data);
-}
-
-// Instance ids travel as the event's data pointer itself.
-int Raise(DLNA_EVENT event, uint32_t id) {
-    return Raise(event, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
-}
-
-}  // namespace
-
-MediaRenderer::MediaRenderer() {
+MediaRenderer::MediaRenderer(HostEvents& host) : host_(host) {
     av_transport_.SetDownstream(this);
     connection_manager_.SetDownstream(this);
     connection_manager_ex_.SetDownstream(this);
@@ -27,6 +14,12 @@ MediaRenderer::MediaRenderer() {
 }
 
 MediaRenderer::~MediaRenderer() = default;
+
+int MediaRenderer::Raise(DLNA_EVENT event, void* data) { return host_.RaiseEvent(event, data); }
+
+int MediaRenderer::Raise(DLNA_EVENT event, uint32_t id) {
+    return Raise(event, reinterpret_cast<void*>(static_cast<uintptr_t>(id)));
+}
 
 void MediaRenderer::Bind(std::shared_ptr<UpnpDevice> device) {
     std::lock_guard<std::mutex> guard(mutex_);

@@ -2,12 +2,13 @@
 #include <memory>
 #include <mutex>
 
-#include "AVTransportChannel.h"
-#include "ConnectionManagerChannel.h"
-#include "ConnectionManagerExChannel.h"
-#include "RenderingControlChannel.h"
-#include "RenderingControlExChannel.h"
+#include "connection/ConnectionManagerChannel.h"
+#include "connection/ConnectionManagerExChannel.h"
+#include "renderer/AVTransportChannel.h"
+#include "renderer/RenderingControlChannel.h"
+#include "renderer/RenderingControlExChannel.h"
 
+class HostEvents;
 class UpnpDevice;
 
 // The bridge between the renderer's services and the host: it owns the five
@@ -20,7 +21,7 @@ class MediaRenderer : public AVTransportListener,
                       public RenderingControlListener,
                       public RenderingControlExListener {
 public:
-    MediaRenderer();
+    explicit MediaRenderer(HostEvents& host);
     ~MediaRenderer() override;
     MediaRenderer(const MediaRenderer&) = delete;
     MediaRenderer& operator=(const MediaRenderer&) = delete;
@@ -68,6 +69,11 @@ public:
     int OnRotateCounterclockwise(uint32_t id) override;
 
 private:
+    // Instance ids travel as the event's data pointer itself.
+    int Raise(DLNA_EVENT event, uint32_t id);
+    int Raise(DLNA_EVENT event, void* data);
+
+    HostEvents& host_;
     mutable std::mutex mutex_;
     std::shared_ptr<UpnpDevice> device_;
     AVTransportChannel av_transport_;

@@ -1,4 +1,4 @@
-#include "RecordFields.h"
+#include "renderer/RecordFields.h"
 
 ResponseValues ResponseValuesOf(const UpnpAction& action) {
     ResponseValues values;

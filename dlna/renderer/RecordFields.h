@@ -11,10 +11,10 @@
 #include <type_traits>
 
 #include "ActionParameter.h"
-#include "CString.h"
-#include "DlnaLog.h"
-#include "RendererTables.h"
 #include "UpnpAction.h"
+#include "common/CString.h"
+#include "common/DlnaLog.h"
+#include "renderer/RendererTables.h"
 
 // One field: its SOAP argument, its name in the interface record (for
 // messages), and where it lives in the value type and in the plain record.

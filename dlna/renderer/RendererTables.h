@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "DLNA.h"
-#include "EnumTable.h"
+#include "renderer/EnumTable.h"
 
 // A renderer that can pause must be able to say so: all five states.
 inline constexpr auto kTransportStateTable = MakeEnumTable<DLNA_TRANSPORT_STATE>({

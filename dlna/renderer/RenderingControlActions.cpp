@@ -1,15 +1,13 @@
-#include "RenderingControlActions.h"
+#include "renderer/RenderingControlActions.h"
 
-#include "DlnaLog.h"
-#include "RendererTables.h"
-
-namespace {
-constexpr int kInvalidArgs = 402;
-}
+#include "UpnpErrorMessages.h"
+#include "common/DlnaLog.h"
+#include "renderer/RendererTables.h"
 
 int ListPresetsAction::ProcessRequest(const std::string&, ActionResults& results) {
     std::string presets;
-    const int result = listener ? listener->OnListPresets(instance_id, &presets) : kNoListener;
+    const int result = listener ? listener->OnListPresets(instance_id, &presets)
+                                : upnp_error::kActionFailed;
     if (result == 0) results.emplace_back("CurrentPresetNameList", presets);
     LogLine(DlnaLog(), LogLevel::Info)
         << "InstanceID: " << instance_id << ", CurrentPresetNameList: " << presets;
@@ -23,7 +21,8 @@ SelectPresetAction::SelectPresetAction(const ServiceInfo& service,
 }
 
 int SelectPresetAction::ProcessRequest(const std::string&, ActionResults&) {
-    return listener ? listener->OnSelectPreset(instance_id, preset_name) : kNoListener;
+    return listener ? listener->OnSelectPreset(instance_id, preset_name)
+                    : upnp_error::kActionFailed;
 }
 
 GetVolumeAction::GetVolumeAction(const ServiceInfo& service, RenderingControlListener* listener)
@@ -35,11 +34,12 @@ int GetVolumeAction::ProcessRequest(const std::string&, ActionResults& results) 
     const auto channel_value = kChannelTable.Value(channel);
     if (!channel_value) {
         LogLine(DlnaLog(), LogLevel::Error) << "Invalid request parameter: " << LogSafe(channel);
-        return kInvalidArgs;
+        return upnp_error::kInvalidArgs;
     }
     DLNA_CHANNEL_EVENT event{instance_id, *channel_value};
     uint16_t volume = 0;
-    const int result = listener ? listener->OnGetVolume(&event, &volume) : kNoListener;
+    const int result =
+        listener ? listener->OnGetVolume(&event, &volume) : upnp_error::kActionFailed;
     if (result == 0)
         results.emplace_back("CurrentVolume", volume);
     else
@@ -66,7 +66,7 @@ SetVolumeAction::SetVolumeAction(const ServiceInfo& service, RenderingControlLis
 int SetVolumeAction::ProcessRequest(const std::string&, ActionResults&) {
     // Any other channel text is passed on as -1, not refused.
     DLNA_VOLUME_EVENT event{instance_id, kChannelTable.Value(channel).value_or(-1), desired_volume};
-    const int result = listener ? listener->OnSetVolume(&event) : kNoListener;
+    const int result = listener ? listener->OnSetVolume(&event) : upnp_error::kActionFailed;
     LogLine(DlnaLog(), LogLevel::Info)
         << "SetVolume: InstanceID=" << instance_id << ", Channel=" << LogSafe(channel)
         << ", DesiredVolume=" << desired_volume;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "InstanceAction.h"
-#include "RenderingControlExListener.h"
-#include "RenderingControlListener.h"
+#include "renderer/InstanceAction.h"
+#include "renderer/RenderingControlExListener.h"
+#include "renderer/RenderingControlListener.h"
 
 using RenderingControlAction = InstanceAction<RenderingControlListener>;
 

@@ -1,12 +1,15 @@
 #pragma once
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
-#include "Channel.h"
 #include "DLNA.h"
-#include "RenderingControlListener.h"
+#include "common/Channel.h"
+#include "common/LastChange.h"
+#include "common/StateWatcher.h"
+#include "renderer/RenderingControlListener.h"
 
 // One instance's volume as the library keeps it.
 struct RenderingControlInstance {
@@ -30,9 +33,18 @@ public:
     // Host setter: 702 for an unknown instance.
     int SetVolume(uint32_t id, const DLNA_VOLUME& volume);
 
+    // Every change of stored state goes to the watcher; the latest wins.
+    void Watch(std::weak_ptr<StateWatcher> watcher);
+    // Each instance's evented variables as they stand.
+    InstanceValues EventState() const;
+
 private:
     bool Known(uint32_t id) const;
+    // Callers hold the lock.
+    void Store(uint32_t id, RenderingControlInstance& instance, uint16_t volume);
+    static EventValues Evented(const RenderingControlInstance& instance);
 
     mutable std::mutex mutex_;
     std::map<uint32_t, RenderingControlInstance> instances_;
+    WatchedState watched_;
 };

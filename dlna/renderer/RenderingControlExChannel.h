@@ -1,6 +1,6 @@
 #pragma once
-#include "Channel.h"
-#include "RenderingControlExListener.h"
+#include "common/Channel.h"
+#include "renderer/RenderingControlExListener.h"
 
 // Passes the picture commands on, whatever the instance: it keeps no state.
 class RenderingControlExChannel : public Channel<RenderingControlExListener> {

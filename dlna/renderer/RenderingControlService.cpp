@@ -1,14 +1,27 @@
-#include "RenderingControlService.h"
+#include "renderer/RenderingControlService.h"
 
-#include "RenderingControlActions.h"
+#include "common/ModeratedEvents.h"
+#include "renderer/RenderingControlActions.h"
+#include "renderer/RenderingControlChannel.h"
 
 RenderingControlService::RenderingControlService(const ServiceInfo& info,
-                                                 RenderingControlListener* listener)
-    : UpnpService(info) {
+                                                 RenderingControlChannel* channel)
+    : UpnpService(info), channel_(channel) {
+    RenderingControlListener* listener = channel;
     Offer<ListPresetsAction>("ListPresets", listener);
     Offer<SelectPresetAction>("SelectPreset", listener);
     Offer<GetVolumeAction>("GetVolume", listener);
     Offer<SetVolumeAction>("SetVolume", listener);
+    if (channel_) {
+        watcher_ = std::make_shared<ModeratedEvents>(events, kRenderingControlEventNamespace);
+        channel_->Watch(watcher_);
+    }
+}
+
+EventValues RenderingControlService::InitialEvent() {
+    if (!channel_) return UpnpService::InitialEvent();
+    return {{"LastChange",
+             LastChangeDocument(kRenderingControlEventNamespace, channel_->EventState())}};
 }
 
 RenderingControlExService::RenderingControlExService(const ServiceInfo& info,

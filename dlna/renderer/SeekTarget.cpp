@@ -1,4 +1,4 @@
-#include "SeekTarget.h"
+#include "renderer/SeekTarget.h"
 
 #include <boost/date_time/posix_time/posix_time.hpp>
 #include <cctype>

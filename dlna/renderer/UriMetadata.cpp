@@ -1,14 +1,16 @@
-#include "UriMetadata.h"
+#include "renderer/UriMetadata.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "DidlLite.h"
-#include "ShareObject.h"
+#include "content/DidlLite.h"
+#include "content/ShareObject.h"
 
 ContentElementPtr MetadataElement(const std::string& didl) {
+    // Most control points send no metadata at all: nothing to read or warn of.
+    if (didl.empty()) return nullptr;
     std::vector<std::shared_ptr<ShareObject>> objects;
     // Containers come first: a first item means no container and an item.
     if (ParseShareObjects(didl, &objects) != 0 || objects.empty() ||

@@ -1,13 +1,12 @@
-#include "AuthenticationActionFilter.h"
+#include "server/AuthenticationActionFilter.h"
 
-#include "AuthenticationManager.h"
 #include "Logger.h"
 #include "UpnpAction.h"
 #include "UpnpErrorMessages.h"
+#include "server/AuthenticationManager.h"
 
 namespace {
 
-constexpr int kUnauthenticated = 801;
 // libupnp keeps the fault text in a fixed buffer of this many bytes.
 constexpr size_t kErrorTextSize = 180;
 
@@ -32,9 +31,9 @@ bool AuthenticationActionFilter::Accept(UpnpActionRequest* request) {
     } else if (manager_->IsAuthenticated(hardware)) {
         return true;
     }
-    UpnpActionRequest_set_ErrCode(request, kUnauthenticated);
-    UpnpActionRequest_strncpy_ErrStr(request, UpnpErrorText(kUnauthenticated).c_str(),
-                                     kErrorTextSize - 1);
+    UpnpActionRequest_set_ErrCode(request, upnp_error::kUnauthenticated);
+    UpnpActionRequest_strncpy_ErrStr(
+        request, UpnpErrorText(upnp_error::kUnauthenticated).c_str(), kErrorTextSize - 1);
     return false;
 }
 

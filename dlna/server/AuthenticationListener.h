@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "AuthenticationDigest.h"
+#include "common/AuthenticationDigest.h"
 
 // What the Authentication service asks of whoever keeps the clients' state.
 // `address` is the requesting control point's IPv4 address as text.

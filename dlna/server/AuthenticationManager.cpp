@@ -1,4 +1,4 @@
-#include "AuthenticationManager.h"
+#include "server/AuthenticationManager.h"
 
 #include <algorithm>
 

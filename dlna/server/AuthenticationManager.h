@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "AuthenticationListener.h"
-#include "HardwareAddressCache.h"
+#include "server/AuthenticationListener.h"
+#include "server/HardwareAddressCache.h"
 
 // One client's state: who it is and the challenge it must answer.
 struct Cookie {
@@ -26,7 +26,7 @@ public:
     // oldest first, beyond this many.
     static constexpr size_t kMaxPending = 1024;
 
-    explicit AuthenticationManager(HardwareAddressCache& cache = HardwareAddressCache::Instance(),
+    explicit AuthenticationManager(HardwareAddressCache& cache,
                                    RandomSource random = RandomBytes);
 
     bool OnGetChallenge(const std::string& address, Bytes* challenge) override;

@@ -1,11 +1,6 @@
-#include "AuthenticationService.h"
+#include "server/AuthenticationService.h"
 
-namespace {
-
-constexpr int kInvalidArgs = 402;
-constexpr int kActionFailed = 501;
-
-}  // namespace
+#include "UpnpErrorMessages.h"
 
 GetChallengeAction::GetChallengeAction(const ServiceInfo& service,
                                        std::weak_ptr<AuthenticationListener> listener)
@@ -15,9 +10,9 @@ GetChallengeAction::GetChallengeAction(const ServiceInfo& service,
 
 int GetChallengeAction::ProcessRequest(const std::string& address, ActionResults& results) {
     auto listener = listener_.lock();
-    if (!listener) return kActionFailed;
+    if (!listener) return upnp_error::kActionFailed;
     Bytes challenge;
-    if (!listener->OnGetChallenge(address, &challenge)) return kActionFailed;
+    if (!listener->OnGetChallenge(address, &challenge)) return upnp_error::kActionFailed;
     results.emplace_back("Challenge", Base64Encode(challenge));
     return 0;
 }
@@ -31,13 +26,13 @@ AuthenticateAction::AuthenticateAction(const ServiceInfo& service,
 int AuthenticateAction::ProcessRequest(const std::string& address, ActionResults&) {
     // A later request without the argument must not reuse this one's digest.
     const std::string digest = std::exchange(digest_, {});
-    if (digest.empty()) return kInvalidArgs;
+    if (digest.empty()) return upnp_error::kInvalidArgs;
     auto listener = listener_.lock();
-    if (!listener) return kActionFailed;
+    if (!listener) return upnp_error::kActionFailed;
     // Text that is not Base64 is a digest of no bytes, which no password
     // matches.
     const Bytes bytes = Base64Decode(digest).value_or(Bytes{});
-    return listener->OnAuthenticate(address, bytes) ? 0 : kActionFailed;
+    return listener->OnAuthenticate(address, bytes) ? 0 : upnp_error::kActionFailed;
 }
 
 AuthenticationService::AuthenticationService(const ServiceInfo& info,

@@ -2,8 +2,8 @@
 #include <memory>
 #include <string>
 
-#include "AuthenticationListener.h"
 #include "UpnpService.h"
+#include "server/AuthenticationListener.h"
 
 // GetChallenge: out "Challenge", the Base64 of the client's challenge.
 class GetChallengeAction : public UpnpAction {

@@ -1,13 +1,8 @@
-#include "HardwareAddressCache.h"
+#include "server/HardwareAddressCache.h"
 
 #include <arpa/inet.h>
 
 #include <algorithm>
-
-HardwareAddressCache& HardwareAddressCache::Instance() {
-    static HardwareAddressCache cache(std::make_shared<platform::KernelNeighbourTable>());
-    return cache;
-}
 
 HardwareAddressCache::HardwareAddressCache(std::shared_ptr<platform::NeighbourTable> table,
                                            Clock clock)

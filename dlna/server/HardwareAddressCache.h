@@ -20,9 +20,6 @@ public:
     // Beyond this many entries the expired ones are dropped.
     static constexpr size_t kPruneAbove = 1024;
 
-    // The process's cache over the kernel's table.
-    static HardwareAddressCache& Instance();
-
     explicit HardwareAddressCache(std::shared_ptr<platform::NeighbourTable> table,
                                   Clock clock = std::chrono::steady_clock::now);
 

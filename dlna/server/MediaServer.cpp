@@ -1,9 +1,9 @@
-#include "MediaServer.h"
+#include "server/MediaServer.h"
 
-#include "DLNAContext.h"
 #include "UpnpDevice.h"
+#include "common/HostEvents.h"
 
-MediaServer::MediaServer() {
+MediaServer::MediaServer(HostEvents& host) : host_(host) {
     connection_manager_.SetDownstream(this);
 }
 MediaServer::~MediaServer() = default;
@@ -19,5 +19,5 @@ std::shared_ptr<UpnpDevice> MediaServer::Device() const {
 }
 
 int MediaServer::OnGetProtocolInfo(std::string*, std::string*) {
-    return DLNAContext::Instance().RaiseEvent(DLNA_DMS_GET_PROTOCOL_INFO_EVENT, nullptr);
+    return host_.RaiseEvent(DLNA_DMS_GET_PROTOCOL_INFO_EVENT, nullptr);
 }

@@ -2,15 +2,16 @@
 #include <memory>
 #include <mutex>
 
-#include "ConnectionManagerChannel.h"
+#include "connection/ConnectionManagerChannel.h"
 
+class HostEvents;
 class UpnpDevice;
 
 // Placeholder bridge: holds the local device once one is created, and is the
 // last listener of the server's ConnectionManager.
 class MediaServer : public ConnectionManagerListener {
 public:
-    MediaServer();
+    explicit MediaServer(HostEvents& host);
     ~MediaServer() override;
     void Bind(std::shared_ptr<UpnpDevice> device);
     std::shared_ptr<UpnpDevice> Device() const;
@@ -23,6 +24,7 @@ public:
     int OnGetCurrentConnectionInfo(int32_t, ConnectionInfo*) override { return 0; }
 
 private:
+    HostEvents& host_;
     mutable std::mutex mutex_;
     std::shared_ptr<UpnpDevice> device_;
     ConnectionManagerChannel connection_manager_;

@@ -1,8 +1,8 @@
-#include "SharedFileGuard.h"
+#include "server/SharedFileGuard.h"
 
-#include "AuthenticationManager.h"
 #include "Logger.h"
 #include "VirtualFileRegistry.h"
+#include "server/AuthenticationManager.h"
 
 namespace {
 

@@ -16,7 +16,8 @@ constexpr char kUsage[] =
     "  --port N            port to serve on (default: any free port)\n"
     "  --audio-sink DESC   GStreamer audio sink, gst-launch syntax (default autoaudiosink)\n"
     "  --video-sink DESC   GStreamer video sink, gst-launch syntax (default autovideosink)\n"
-    "  --null              play nothing: answer every request, store no state\n"
+    "  --null              play nothing: answer every request, store no state,\n"
+    "                      announce no Sink formats\n"
     "  --help              this text\n";
 
 enum Option { kDesc = 1, kName, kIp, kPort, kAudioSink, kVideoSink, kNull, kHelp };

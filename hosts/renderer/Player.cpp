@@ -3,11 +3,22 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
-GstElement* MakeSink(const std::string& description, const char* what, std::string* error) {
-    if (description.empty()) return nullptr;
+// A sink from a gst-launch description, or the automatic one of `factory`.
+GstElement* MakeSink(const std::string& description, const char* factory, const char* what,
+                     std::string* error) {
+    if (description.empty()) {
+        GstElement* sink = gst_element_factory_make(factory, nullptr);
+        // The automatic sinks come from gstreamer1.0-plugins-good.
+        if (!sink)
+            *error = std::string("GStreamer has no ") + factory +
+                     " element; install gstreamer1.0-plugins-good or choose a sink with --" +
+                     what + "-sink";
+        return sink;
+    }
     GError* parse_error = nullptr;
     GstElement* sink = gst_parse_bin_from_description(description.c_str(), TRUE, &parse_error);
     if (!sink) {
@@ -29,39 +40,36 @@ std::unique_ptr<Player> Player::Create(const std::string& audio_sink, const std:
         *error = "GStreamer has no playbin element; install gstreamer1.0-plugins-base";
         return nullptr;
     }
-    for (const auto& [description, property, what] :
-         {std::tuple{audio_sink, "audio-sink", "audio"}, {video_sink, "video-sink", "video"}}) {
-        GstElement* sink = MakeSink(description, what, error);
-        if (!sink && !description.empty()) {
-            gst_object_unref(playbin);
-            return nullptr;
-        }
-        if (sink) g_object_set(playbin, property, sink, nullptr);
+    GstElement* audio = MakeSink(audio_sink, "autoaudiosink", "audio", error);
+    GstElement* video = audio ? MakeSink(video_sink, "autovideosink", "video", error) : nullptr;
+    if (!audio || !video) {
+        if (audio) gst_object_unref(audio);
+        gst_object_unref(playbin);
+        return nullptr;
     }
-    // The automatic sinks come from gstreamer1.0-plugins-good.
-    for (const auto& [description, factory] :
-         {std::pair{audio_sink, "autoaudiosink"}, {video_sink, "autovideosink"}}) {
-        GstElementFactory* found =
-            description.empty() ? gst_element_factory_find(factory) : nullptr;
-        if (found) gst_object_unref(found);
-        if (description.empty() && !found) {
-            *error = std::string("GStreamer has no ") + factory +
-                     " element; install gstreamer1.0-plugins-good or choose a sink with --" +
-                     (std::string(factory) == "autoaudiosink" ? "audio-sink" : "video-sink");
-            gst_object_unref(playbin);
-            return nullptr;
-        }
-    }
-    return std::unique_ptr<Player>(new Player(playbin));
+    g_object_set(playbin, "audio-sink", audio, "video-sink", video, nullptr);
+    return std::unique_ptr<Player>(new Player(playbin, audio, video));
 }
 
-Player::Player(GstElement* playbin)
+Player::Player(GstElement* playbin, GstElement* audio_sink, GstElement* video_sink)
     : context_(g_main_context_new()), loop_(g_main_loop_new(context_, FALSE)), playbin_(playbin) {
     GstBus* bus = gst_element_get_bus(playbin_);
     bus_watch_ = gst_bus_create_watch(bus);
     g_source_set_callback(bus_watch_, G_SOURCE_FUNC(&Player::OnBusMessage), this, nullptr);
     g_source_attach(bus_watch_, context_);
     gst_object_unref(bus);
+    g_signal_connect(playbin_, "element-setup", G_CALLBACK(&Player::OnElementSetup), this);
+    g_signal_connect_swapped(playbin_, "notify::volume", G_CALLBACK(+[](Player* self) {
+                                 self->Post([self] { self->Changed(); });
+                             }),
+                             this);
+    for (GstElement* sink : {audio_sink, video_sink}) {
+        if (GstPad* pad = gst_element_get_static_pad(sink, "sink")) {
+            gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, &Player::OnSinkEvent, this,
+                              nullptr);
+            gst_object_unref(pad);
+        }
+    }
     thread_ = std::thread([this] {
         g_main_context_push_thread_default(context_);
         g_main_loop_run(loop_);
@@ -70,7 +78,11 @@ Player::Player(GstElement* playbin)
 }
 
 Player::~Player() {
-    Run([this] { gst_element_set_state(playbin_, GST_STATE_NULL); });
+    g_signal_handlers_disconnect_by_data(playbin_, this);
+    Run([this] {
+        listener_ = nullptr;
+        gst_element_set_state(playbin_, GST_STATE_NULL);
+    });
     g_main_loop_quit(loop_);
     thread_.join();
     g_source_destroy(bus_watch_);
@@ -91,39 +103,95 @@ void Player::Post(std::function<void()> task) {
         new Task(std::move(task)), [](gpointer data) { delete static_cast<Task*>(data); });
 }
 
+void Player::SetListener(Listener listener) {
+    Run([this, listener = std::move(listener)]() mutable { listener_ = std::move(listener); });
+}
+
+int64_t Player::Duration() {
+    gint64 value = -1;
+    if (gst_element_query_duration(playbin_, GST_FORMAT_TIME, &value)) duration_ = value;
+    return duration_;
+}
+
+Player::Status Player::Snapshot() {
+    Status status;
+    status.state = state_;
+    status.failed = failed_;
+    status.uri = uri_;
+    status.metadata = metadata_;
+    status.next_uri = next_uri_;
+    status.next_metadata = next_metadata_;
+    status.revision = revision_;
+    gint64 value = -1;
+    // Until a seek is done the pipeline answers with where it was.
+    if (seeking_to_ >= 0)
+        status.position = seeking_to_;
+    else if (gst_element_query_position(playbin_, GST_FORMAT_TIME, &value))
+        status.position = value;
+    status.duration = Duration();
+    gdouble volume = 1.0;
+    g_object_get(playbin_, "volume", &volume, nullptr);
+    status.volume = static_cast<int>(std::lround(volume * 100));
+    return status;
+}
+
+void Player::Changed() {
+    ++revision_;
+    if (listener_) listener_(Snapshot());
+}
+
 void Player::SetState(GstState state, DLNA_TRANSPORT_STATE reported) {
     if (uri_.empty()) return;
+    if (state == GST_STATE_READY) {
+        skip_to_ = -1;
+        seeking_to_ = -1;
+    }
     if (gst_element_set_state(playbin_, state) == GST_STATE_CHANGE_FAILURE) {
         failed_ = true;
         state_ = DLNA_STOPPED;
-        return;
+    } else {
+        state_ = reported;
     }
-    state_ = reported;
+    Changed();
 }
 
-void Player::LoadOnLoop(const std::string& uri) {
+void Player::LoadOnLoop(const std::string& uri, const std::string& metadata) {
     gst_element_set_state(playbin_, GST_STATE_NULL);
     uri_ = uri;
+    metadata_ = metadata;
     failed_ = false;
+    no_ranges_ = false;
+    seeking_to_ = -1;
+    skip_to_ = -1;
+    duration_ = -1;
     state_ = DLNA_STOPPED;
-    g_object_set(playbin_, "uri", uri.c_str(), nullptr);
+    // OnHaveType puts imagefreeze back for an image.
+    g_object_set(playbin_, "uri", uri.c_str(), "video-filter", nullptr, nullptr);
     // Prerolling learns the duration and finds an unplayable URI early.
     SetState(GST_STATE_PAUSED, DLNA_STOPPED);
 }
 
-void Player::Load(const std::string& uri) {
-    Run([this, uri] {
+void Player::Load(const std::string& uri, const std::string& metadata) {
+    Run([this, uri, metadata] {
         next_uri_.clear();
-        LoadOnLoop(uri);
+        next_metadata_.clear();
+        LoadOnLoop(uri, metadata);
     });
 }
 
-void Player::SetNext(const std::string& uri) {
-    Run([this, uri] { next_uri_ = uri; });
+void Player::SetNext(const std::string& uri, const std::string& metadata) {
+    Run([this, uri, metadata] {
+        next_uri_ = uri;
+        next_metadata_ = metadata;
+        Changed();
+    });
 }
 
 void Player::Play() {
-    Run([this] { SetState(GST_STATE_PLAYING, DLNA_PLAYING); });
+    Run([this] {
+        failed_ = false;
+        SetState(GST_STATE_PLAYING, DLNA_PLAYING);
+    });
 }
 
 void Player::Pause() {
@@ -135,19 +203,53 @@ void Player::Stop() {
     Run([this] { SetState(GST_STATE_READY, DLNA_STOPPED); });
 }
 
-bool Player::Seek(int64_t position) {
+void Player::Restart(int64_t position) {
+    // NULL also drops the old stream's messages still on the bus.
+    gst_element_set_state(playbin_, GST_STATE_NULL);
+    skip_to_ = position;
+    seeking_to_ = position;
+    if (gst_element_set_state(playbin_, state_ == DLNA_PLAYING ? GST_STATE_PLAYING
+                                                               : GST_STATE_PAUSED) ==
+        GST_STATE_CHANGE_FAILURE) {
+        failed_ = true;
+        state_ = DLNA_STOPPED;
+    }
+    Changed();
+}
+
+Player::SeekResult Player::Seek(int64_t position) {
     return Run([this, position] {
-               if (uri_.empty() || failed_) return false;
+               if (uri_.empty() || failed_) return SeekResult::kNoMedia;
                // A stopped pipeline seeks once it has prerolled again.
                if (state_ == DLNA_STOPPED) gst_element_set_state(playbin_, GST_STATE_PAUSED);
                // playbin refuses a seek while it is still changing state.
                gst_element_get_state(playbin_, nullptr, nullptr, GST_SECOND);
-               return static_cast<bool>(gst_element_seek_simple(
-                   playbin_, GST_FORMAT_TIME,
-                   static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                   position));
+               const int64_t duration = Duration();
+               if (duration >= 0 && position > duration) return SeekResult::kOutOfRange;
+               gboolean seekable = FALSE;
+               GstQuery* query = gst_query_new_seeking(GST_FORMAT_TIME);
+               if (gst_element_query(playbin_, query))
+                   gst_query_parse_seeking(query, nullptr, &seekable, nullptr, nullptr);
+               gst_query_unref(query);
+               if (!seekable || no_ranges_) {
+                   // Reading from the start reaches any point of a stream of
+                   // known length; a live one has none to reach.
+                   if (duration <= 0) return SeekResult::kNotSeekable;
+                   Restart(position);
+                   return SeekResult::kDone;
+               }
+               skip_to_ = -1;
+               seeking_to_ = position;
+               if (!gst_element_seek_simple(
+                       playbin_, GST_FORMAT_TIME,
+                       static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                       position)) {
+                   seeking_to_ = -1;
+                   return SeekResult::kNotSeekable;
+               }
+               return SeekResult::kDone;
            })
-        .value_or(false);
+        .value_or(SeekResult::kNotSeekable);
 }
 
 void Player::SetVolume(int volume) {
@@ -156,23 +258,79 @@ void Player::SetVolume(int volume) {
 }
 
 Player::Status Player::Current() {
-    return Run([this] {
-               Status status;
-               status.state = state_;
-               status.failed = failed_;
-               status.uri = uri_;
-               status.next_uri = next_uri_;
-               gint64 value = -1;
-               if (gst_element_query_position(playbin_, GST_FORMAT_TIME, &value))
-                   status.position = value;
-               if (gst_element_query_duration(playbin_, GST_FORMAT_TIME, &value))
-                   status.duration = value;
-               gdouble volume = 1.0;
-               g_object_get(playbin_, "volume", &volume, nullptr);
-               status.volume = static_cast<int>(std::lround(volume * 100));
-               return status;
-           })
-        .value_or(Status{});
+    return Run([this] { return Snapshot(); }).value_or(Status{});
+}
+
+void Player::OnElementSetup(GstElement*, GstElement* element, gpointer self) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (factory && std::string_view(gst_plugin_feature_get_name(factory)) == "typefind")
+        g_signal_connect(element, "have-type", G_CALLBACK(&Player::OnHaveType), self);
+}
+
+// On a streaming thread, before the decoder is chosen: a still image becomes
+// an endless stream of its one frame, so it shows (and plays) until Stop.
+void Player::OnHaveType(GstElement*, guint, GstCaps* caps, gpointer data) {
+    auto* self = static_cast<Player*>(data);
+    if (gst_caps_get_size(caps) == 0 ||
+        !std::string_view(gst_structure_get_name(gst_caps_get_structure(caps, 0)))
+             .starts_with("image/"))
+        return;
+    GstElement* filter = nullptr;
+    g_object_get(self->playbin_, "video-filter", &filter, nullptr);
+    if (filter) {
+        gst_object_unref(filter);
+        return;
+    }
+    if (GstElement* freeze = gst_element_factory_make("imagefreeze", nullptr))
+        g_object_set(self->playbin_, "video-filter", freeze, nullptr);
+}
+
+// After Restart the sinks' segments start at the target, so what comes
+// before it is dropped unplayed and the position counts from there.
+GstPadProbeReturn Player::OnSinkEvent(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    const int64_t target = static_cast<Player*>(data)->skip_to_;
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (target < 0 || GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT) return GST_PAD_PROBE_OK;
+    GstSegment segment;
+    gst_event_copy_segment(event, &segment);
+    const auto start = static_cast<guint64>(target);
+    if (segment.format != GST_FORMAT_TIME || segment.rate < 0 || segment.start >= start)
+        return GST_PAD_PROBE_OK;
+    segment.time += start - segment.start;
+    segment.start = segment.position = start;
+    GstEvent* moved = gst_event_new_segment(&segment);
+    gst_event_set_seqnum(moved, gst_event_get_seqnum(event));
+    gst_event_unref(event);
+    GST_PAD_PROBE_INFO_DATA(info) = moved;
+    return GST_PAD_PROBE_OK;
+}
+
+void Player::OnError(GstMessage* message) {
+    GError* error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    // A server that answers a byte range with the whole body: fetch the
+    // stream again from its start instead, once: the stream read anew must
+    // not need ranges itself.
+    if (seeking_to_ >= 0 && !no_ranges_ && error && error->domain == GST_RESOURCE_ERROR &&
+        error->code == GST_RESOURCE_ERROR_SEEK) {
+        std::fprintf(stderr,
+                     "dlna-renderer: the server of %s sends no byte ranges; reading it from the "
+                     "start to seek\n",
+                     uri_.c_str());
+        g_error_free(error);
+        no_ranges_ = true;
+        Restart(seeking_to_);
+        return;
+    }
+    std::fprintf(stderr, "dlna-renderer: cannot play %s: %s\n", uri_.c_str(),
+                 error ? error->message : "unknown error");
+    if (error) g_error_free(error);
+    gst_element_set_state(playbin_, GST_STATE_READY);
+    failed_ = true;
+    state_ = DLNA_STOPPED;
+    seeking_to_ = -1;
+    skip_to_ = -1;
+    Changed();
 }
 
 gboolean Player::OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
@@ -180,25 +338,26 @@ gboolean Player::OnBusMessage(GstBus*, GstMessage* message, gpointer data) {
     switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
             if (!self->next_uri_.empty()) {
-                const std::string next = self->next_uri_;
+                const std::string next = self->next_uri_, metadata = self->next_metadata_;
                 self->next_uri_.clear();
-                self->LoadOnLoop(next);
+                self->next_metadata_.clear();
+                self->LoadOnLoop(next, metadata);
                 self->SetState(GST_STATE_PLAYING, DLNA_PLAYING);
             } else {
                 self->SetState(GST_STATE_READY, DLNA_STOPPED);
             }
             break;
-        case GST_MESSAGE_ERROR: {
-            GError* error = nullptr;
-            gst_message_parse_error(message, &error, nullptr);
-            std::fprintf(stderr, "dlna-renderer: cannot play %s: %s\n", self->uri_.c_str(),
-                         error ? error->message : "unknown error");
-            if (error) g_error_free(error);
-            gst_element_set_state(self->playbin_, GST_STATE_READY);
-            self->failed_ = true;
-            self->state_ = DLNA_STOPPED;
+        case GST_MESSAGE_ERROR:
+            self->OnError(message);
             break;
-        }
+        case GST_MESSAGE_ASYNC_DONE:
+            // Prerolled, or a seek arrived: the duration and position are known.
+            self->seeking_to_ = -1;
+            self->Changed();
+            break;
+        case GST_MESSAGE_DURATION_CHANGED:
+            self->Changed();
+            break;
         default:
             break;
     }

@@ -1,8 +1,6 @@
 #include "RendererHost.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <string>
 
 #include "TimeText.h"
 
@@ -10,6 +8,9 @@ namespace {
 
 // Counters a renderer does not keep, as AVTransport writes them.
 constexpr int32_t kNoCounter = 2147483647;
+// AVTransport's errors for a seek the stream cannot make and a target past its end.
+constexpr int kSeekModeNotSupported = 710;
+constexpr int kIllegalSeekTarget = 711;
 
 char* Text(std::string& text) {
     return text.data();
@@ -30,14 +31,26 @@ int RendererHost::Callback(DLNA_EVENT event, void* data, void* self) {
     return host->Handle(event, data);
 }
 
+void RendererHost::Attach() {
+    if (!player_) return;
+    player_->SetListener([this](const Player::Status& status) { Publish(status); });
+    Publish(player_->Current());
+}
+
+void RendererHost::Detach() {
+    if (player_) player_->SetListener(nullptr);
+}
+
 int RendererHost::Handle(DLNA_EVENT event, void* data) {
     Player& player = *player_;
     switch (event) {
         case DLNA_DMR_SET_AV_TRANSPORT_URI_EVENT:
             return OnUri(*static_cast<DLNA_URI_EVENT*>(data));
-        case DLNA_DMR_SET_NEXT_AV_TRANSPORT_URI_EVENT:
-            player.SetNext(static_cast<DLNA_URI_EVENT*>(data)->uri);
+        case DLNA_DMR_SET_NEXT_AV_TRANSPORT_URI_EVENT: {
+            const auto& next = *static_cast<DLNA_URI_EVENT*>(data);
+            player.SetNext(next.uri, Describe(next.metadata).second);
             return 0;
+        }
         case DLNA_DMR_PLAY_EVENT:
             player.Play();
             return 0;
@@ -55,18 +68,13 @@ int RendererHost::Handle(DLNA_EVENT event, void* data) {
         case DLNA_DMR_SET_VOLUME_EVENT:
             player.SetVolume(static_cast<DLNA_VOLUME_EVENT*>(data)->volume);
             return 0;
-        case DLNA_DMR_GET_VOLUME_EVENT: {
-            DLNA_VOLUME volume{0, static_cast<uint16_t>(player.Current().volume)};
-            return DLNA_DMR_SetVolume(0, &volume);
-        }
+        case DLNA_DMR_GET_VOLUME_EVENT:
         case DLNA_DMR_GET_MEDIAINFO_EVENT:
-            StoreMediaInfo(player.Current());
-            return 0;
         case DLNA_DMR_GET_TRANSPORT_INFO_EVENT:
-            StoreTransportInfo(player.Current());
-            return 0;
         case DLNA_DMR_GET_POSITION_INFO_EVENT:
-            StorePositionInfo(player.Current());
+            // The position moves without telling; the rest is stored already
+            // unless the player's thread is just about to.
+            Publish(player.Current());
             return 0;
         case DLNA_DMR_GET_DEVICE_CAPABILITIES_EVENT: {
             std::string network = "NETWORK", none = "NOT_IMPLEMENTED";
@@ -85,12 +93,10 @@ int RendererHost::Handle(DLNA_EVENT event, void* data) {
 
 int RendererHost::OnUri(const DLNA_URI_EVENT& event) {
     auto [title, didl] = Describe(event.metadata);
-    metadata_ = didl;
     std::printf("dlna-renderer: loading %s%s%s\n", event.uri, title.empty() ? "" : " - ",
                 title.c_str());
     std::fflush(stdout);
-    player_->Load(event.uri);
-    StoreMediaInfo(player_->Current());
+    player_->Load(event.uri, didl);
     return 0;
 }
 
@@ -99,42 +105,64 @@ int RendererHost::OnSeek(const DLNA_SEEK_EVENT& event) {
     if (event.unit == DLNA_REL_TIME) target = ParseTimeText(event.target);
     // A single track: track 1 is its start.
     if (event.unit == DLNA_TRACK_NR && std::string(event.target) == "1") target = 0;
-    if (!target) return 1;
-    return player_->Seek(*target) ? 0 : 1;
+    if (!target) return kIllegalSeekTarget;
+    switch (player_->Seek(*target)) {
+        case Player::SeekResult::kDone:
+            return 0;
+        case Player::SeekResult::kNotSeekable:
+            return kSeekModeNotSupported;
+        case Player::SeekResult::kOutOfRange:
+            return kIllegalSeekTarget;
+        case Player::SeekResult::kNoMedia:
+            break;
+    }
+    return 1;
 }
 
-void RendererHost::StoreMediaInfo(const Player::Status& status) {
-    std::string duration = TimeText(status.duration), uri = status.uri, next = status.next_uri;
-    std::string empty, network = "NETWORK", none = "NOT_IMPLEMENTED";
-    DLNA_MEDIA_INFO info{status.uri.empty() ? 0u : 1u,
-                         Text(duration),
-                         Text(uri),
-                         Text(metadata_),
-                         Text(next),
-                         Text(empty),
-                         Text(network),
-                         Text(none),
-                         Text(none)};
-    DLNA_DMR_SetMediaInfo(0, &info);
-}
+void RendererHost::Publish(const Player::Status& status) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (stored_ && status.revision < revision_) return;
+    revision_ = status.revision;
+    const bool first = !stored_;
+    stored_ = true;
 
-void RendererHost::StoreTransportInfo(const Player::Status& status) {
-    std::string speed = "1";
-    DLNA_TRANSPORT_INFO info{
-        status.state, status.failed ? DLNA_STATUS_ERROR_OCCURRED : DLNA_STATUS_OK, Text(speed)};
-    DLNA_DMR_SetTransportInfo(0, &info);
-}
-
-void RendererHost::StorePositionInfo(const Player::Status& status) {
+    const bool loaded = !status.uri.empty();
     std::string duration = TimeText(status.duration), position = TimeText(status.position);
-    std::string uri = status.uri;
-    DLNA_POSITION_INFO info{status.uri.empty() ? 0 : 1,
-                            Text(duration),
-                            Text(metadata_),
-                            Text(uri),
-                            Text(position),
-                            Text(position),
-                            kNoCounter,
-                            kNoCounter};
-    DLNA_DMR_SetPositionInfo(0, &info);
+    std::string uri = status.uri, metadata = status.metadata;
+    std::string next = status.next_uri, next_metadata = status.next_metadata;
+
+    auto media = std::tie(loaded, duration, uri, metadata, next, next_metadata);
+    if (first || media != media_) {
+        media_ = media;
+        std::string network = "NETWORK", none = "NOT_IMPLEMENTED";
+        DLNA_MEDIA_INFO info{loaded ? 1u : 0u, Text(duration),   Text(uri),
+                             Text(metadata),   Text(next),       Text(next_metadata),
+                             Text(network),    Text(none),       Text(none)};
+        DLNA_DMR_SetMediaInfo(0, &info);
+    }
+
+    auto transport = std::tie(status.state, status.failed);
+    if (first || transport != transport_) {
+        transport_ = transport;
+        std::string speed = "1";
+        DLNA_TRANSPORT_INFO info{
+            status.state, status.failed ? DLNA_STATUS_ERROR_OCCURRED : DLNA_STATUS_OK,
+            Text(speed)};
+        DLNA_DMR_SetTransportInfo(0, &info);
+    }
+
+    auto where = std::tie(loaded, duration, metadata, uri, position);
+    if (first || where != position_) {
+        position_ = where;
+        DLNA_POSITION_INFO info{loaded ? 1 : 0,   Text(duration), Text(metadata),
+                                Text(uri),        Text(position), Text(position),
+                                kNoCounter,       kNoCounter};
+        DLNA_DMR_SetPositionInfo(0, &info);
+    }
+
+    if (first || status.volume != volume_) {
+        volume_ = status.volume;
+        DLNA_VOLUME volume{0, static_cast<uint16_t>(status.volume)};
+        DLNA_DMR_SetVolume(0, &volume);
+    }
 }

@@ -37,13 +37,14 @@ std::string DefaultName() {
     return std::string("dlna-renderer on ") + host;
 }
 
-// "http-get:*:TYPE:*" for each type GStreamer can play.
+// "http-get:*:FORMAT:INFO" for each format GStreamer can play.
 int SetSinkList() {
-    std::vector<std::string> types = PlayableMediaTypes();
+    std::vector<SinkFormat> formats = PlayableFormats();
     std::string protocol = "http-get", any = "*";
     std::vector<DLNA_PROTOCOL_INFO> entries;
-    for (std::string& type : types)
-        entries.push_back({protocol.data(), any.data(), type.data(), any.data()});
+    for (SinkFormat& format : formats)
+        entries.push_back({protocol.data(), any.data(), format.content_format.data(),
+                           format.additional_info.data()});
     return DLNA_DMR_SetProtocolInfo(entries.data(), static_cast<unsigned>(entries.size()));
 }
 
@@ -73,7 +74,9 @@ int Serve(const Options& options, const std::string& description, const sigset_t
     DLNA_DEVICE_INFO identity{};
     identity.friendly_name = name.data();
     DLNA_DMR_SetDeviceInfo(&identity);
-    SetSinkList();
+    // --null leaves the list as the library has it: empty.
+    if (!options.null_host) SetSinkList();
+    host.Attach();
 
     DLNA_DEVICE_INFO info{};
     if (DLNA_DMR_GetDeviceInfo(&info) == DLNA_OK) {
@@ -86,6 +89,8 @@ int Serve(const Options& options, const std::string& description, const sigset_t
     sigwait(&stop, &signal);
     std::printf("dlna-renderer: stopping (%s)\n", strsignal(signal));
     std::fflush(stdout);
+    // Finalize waits for the library's threads; none may then wait on a store.
+    host.Detach();
     DLNA_Finalize();
     return 0;
 }

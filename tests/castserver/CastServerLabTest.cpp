@@ -24,6 +24,7 @@
 #include <sstream>
 #include <thread>
 
+#include "ChildProcess.h"
 #include "HttpClient.h"
 #include "LabGuard.h"
 #include "XvfbServer.h"
@@ -177,19 +178,8 @@ Geometry GeometryOf(Display* display, Window window) {
     return geometry;
 }
 
-struct PeerRun {
-    int status = -1;
-    std::string output;
-};
-
-PeerRun ControlPoint(const std::string& command) {
-    PeerRun run;
-    FILE* pipe = popen((std::string(PEER_SCRIPT) + " lab0 " + command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    run.status = pclose(pipe);
-    return run;
+CommandResult ControlPoint(const std::string& command) {
+    return RunCommand(std::string(PEER_SCRIPT) + " lab0 " + command);
 }
 
 std::string WithoutDeclarationAndLineEnds(std::string xml) {
@@ -418,7 +408,7 @@ TEST_F(CastServerLab, WindowTrayIconReceiverAndServiceList) {
                 testing::ElementsAre(kStage + "/Halvorn", "--service-list",
                                      ConfigFile("ServiceList.xml"), "--port", testing::_));
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(receiver) + "/cwd"), kStage);
-    PeerRun list;
+    CommandResult list;
     WaitFor(
         [&] {
             list = ControlPoint("servicelist");
@@ -493,7 +483,7 @@ TEST_F(CastServerLab, BrowsedFolderIsSharedAndBrowsable) {
         },
         10s));
 
-    const PeerRun run = ControlPoint("browse");
+    const CommandResult run = ControlPoint("browse");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_THAT(run.output, HasSubstr("server " + friendly + "\n"));
     EXPECT_THAT(run.output, HasSubstr("item a.MP3 100 audio/mpeg\n"));

@@ -22,7 +22,7 @@ gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from gupnp_context import new_context  # noqa: E402
+from gupnp_context import find_device, string_value  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 
@@ -34,33 +34,9 @@ DIDL = {"didl": "urn:schemas-upnp-org:metadata-1-0/DIDL-Lite/",
         "dc": "http://purl.org/dc/elements/1.1/"}
 
 
-def find_device(interface, device_type, timeout=20):
-    context = new_context(interface)
-    control_point = GUPnP.ControlPoint.new(context, device_type)
-    loop = GLib.MainLoop()
-    found = []
-
-    def available(_cp, proxy):
-        found.append(proxy)
-        loop.quit()
-
-    control_point.connect("device-proxy-available", available)
-    control_point.set_active(True)
-    GLib.timeout_add_seconds(timeout, loop.quit)
-    loop.run()
-    return (found[0] if found else None), (context, control_point)
-
-
-def text(value):
-    v = GObject.Value()
-    v.init(GObject.TYPE_STRING)
-    v.set_string(value)
-    return v
-
-
 def call(service, name, arguments, outputs):
     action = GUPnP.ServiceProxyAction.new_from_list(
-        name, [n for n, _ in arguments], [text(v) for _, v in arguments])
+        name, [n for n, _ in arguments], [string_value(v) for _, v in arguments])
     service.call_action(action, None)
     ok, values = action.get_result_list([n for n, _ in outputs], [t for _, t in outputs])
     if not ok:

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "ChildList.h"
+#include "content/ChildList.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "ContentTestSupport.h"
-#include "DidlLite.h"
-#include "ShareObject.h"
+#include "content/DidlLite.h"
+#include "content/ShareObject.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "IdAllocator.h"
+#include "content/IdAllocator.h"
 
 namespace {
 

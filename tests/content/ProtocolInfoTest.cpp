@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ProtocolInfo.h"
+#include "content/ProtocolInfo.h"
 
 namespace {
 

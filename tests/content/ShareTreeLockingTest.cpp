@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "ContentTestSupport.h"
-#include "ShareObject.h"
-#include "ShareTree.h"
 #include "VirtualFileRegistry.h"
 #include "Xml.h"
+#include "content/ShareObject.h"
+#include "content/ShareTree.h"
 
 namespace {
 

@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <regex>
 
 #include "ContentTestSupport.h"
-#include "DidlLite.h"
-#include "ShareTree.h"
 #include "VirtualFileRegistry.h"
+#include "content/DidlLite.h"
+#include "content/ShareTree.h"
+#include "server/ContentDirectoryEvents.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -70,8 +74,10 @@ TEST_F(ShareTreeTest, TheFirstSongIsItemFourInMusicServedUnderItsId) {
     EXPECT_EQ(
         Browse("4", true),
         Document("<item id=\"4\" parentID=\"2\" restricted=\"1\"><dc:title>song.mp3</dc:title>"
-                 "<upnp:class>object.item</upnp:class><res protocolInfo=\"http-get:*:audio/"
-                 "mpeg:*\" size=\"900\" duration=\"00:03:25\">" +
+                 "<upnp:class>object.item.audioItem.musicTrack</upnp:class><res "
+                 "protocolInfo=\"http-get:*:audio/mpeg:DLNA.ORG_PN=MP3;DLNA.ORG_OP=01;"
+                 "DLNA.ORG_CI=0;DLNA.ORG_FLAGS=01700000000000000000000000000000\" "
+                 "size=\"900\" duration=\"00:03:25\">" +
                  kBase + "/share/4.mp3</res></item>"));
     EXPECT_EQ(Browse("2", false), Browse("4", true));
 
@@ -115,8 +121,10 @@ TEST_F(ShareTreeTest, AMimeTypeOfNoCategoryIsRefusedWithoutUsingAnId) {
 
 TEST_F(ShareTreeTest, AnImageResourceHasNoDurationAndEndsItsStartTagWithASpace) {
     Add("photo.jpg", "image/jpeg", 5, 1234);
-    EXPECT_NE(Browse("4", true).find("<res protocolInfo=\"http-get:*:image/jpeg:*\" size=\"5\" >" +
-                                     kBase + "/share/4.jpg</res>"),
+    EXPECT_NE(Browse("4", true).find(
+                  "<res protocolInfo=\"http-get:*:image/jpeg:DLNA.ORG_PN=JPEG_LRG;DLNA.ORG_OP=01;"
+                  "DLNA.ORG_CI=0;DLNA.ORG_FLAGS=00F00000000000000000000000000000\" size=\"5\" >" +
+                  kBase + "/share/4.jpg</res>"),
               std::string::npos);
 }
 
@@ -236,6 +244,9 @@ TEST_F(ShareTreeTest, FindByPathGoesByTheFileAndFallsBackToThePath) {
 
     std::filesystem::remove(path);
     EXPECT_EQ(tree.FindByPath(path)->Id(), "4");  // gone: by its path
+    // The inode lives on under another name, which was never shared.
+    EXPECT_FALSE(tree.FindByPath(link));
+    EXPECT_EQ(tree.RemoveFile(link), -501);
     files.File("song.mp3", "another file");
     EXPECT_EQ(tree.FindByPath(path)->Id(), "4");  // replaced: by its path
     EXPECT_FALSE(tree.FindByPath((files.path() / "other.mp3").string()));
@@ -273,4 +284,35 @@ TEST_F(ShareTreeTest, AnItemBecomesAContentElementWithItsResources) {
     EXPECT_STREQ(element->element.container.title, "音乐");
     EXPECT_EQ(element->element.container.didl, Document(Container("2", "0", "音乐")));
     EXPECT_EQ(DLNA_DMSC_FreeContentElement(element, 1), 0);
+}
+
+// Each change goes to the watcher as it happens; the service's moderator
+// gathers them into one event per interval, every changed container kept.
+TEST_F(ShareTreeTest, ChangesCountAndReachTheContentDirectoryEvents) {
+    std::vector<EventValues> published;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    auto events = std::make_shared<ContentDirectoryEvents>(
+        [&](const EventValues& values) {
+            std::lock_guard<std::mutex> guard(mutex);
+            published.push_back(values);
+            arrived.notify_all();
+        },
+        std::chrono::milliseconds(2000));
+    tree.Watch(events);
+    EXPECT_EQ(tree.EventState(),
+              (EventValues{{"SystemUpdateID", "0"}, {"ContainerUpdateIDs", ""}}));
+    const std::string song = Add("a.mp3", "audio/mpeg");
+    Add("b.mp4", "video/mp4");
+    ASSERT_EQ(tree.RemoveFile(song), 0);
+    EXPECT_EQ(tree.SystemUpdateId(), 3u);
+    std::unique_lock<std::mutex> lock(mutex);
+    ASSERT_TRUE(
+        arrived.wait_for(lock, std::chrono::seconds(10), [&] { return !published.empty(); }));
+    // The three changes fell within the first event's 10 ms, or split
+    // between it and the next: either way the latest values arrive.
+    arrived.wait_for(lock, std::chrono::seconds(5),
+                     [&] { return published.back()[0].second == "3"; });
+    EXPECT_EQ(published.back()[0], (std::pair<std::string, std::string>{"SystemUpdateID", "3"}));
+    EXPECT_NE(published.back()[1].second.find("2,2"), std::string::npos);
 }

@@ -4,10 +4,10 @@
 #include <random>
 
 #include "ContentTestSupport.h"
-#include "DidlLite.h"
-#include "ShareObject.h"
 #include "Xml.h"
-#include "XmlText.h"
+#include "content/DidlLite.h"
+#include "content/ShareObject.h"
+#include "content/XmlText.h"
 
 namespace {
 

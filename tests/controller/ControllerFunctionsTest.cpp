@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "DidlLite.h"
 #include "FakeRemote.h"
+#include "content/DidlLite.h"
 
 namespace {
 

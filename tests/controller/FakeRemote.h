@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNAServiceFactory.h"
-#include "DeviceTypes.h"
-#include "RemoteAction.h"
 #include "UpnpClient.h"
 #include "UpnpDeviceListener.h"
 #include "Xml.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "common/DeviceTypes.h"
+#include "controller/DLNADeviceListener.h"
+#include "controller/RemoteAction.h"
 
 using Arguments = std::vector<std::pair<std::string, std::string>>;
 
@@ -62,7 +63,7 @@ inline std::shared_ptr<UpnpClient> MakeRemoteDevice(const std::string& device_ty
                                                     const std::string& udn,
                                                     const std::vector<std::string>& service_types) {
     auto& context = DLNAContext::Instance();
-    DLNAServiceFactory factory(&context.Renderer(), &context.Server(), nullptr);
+    DLNAServiceFactory factory(&context.Renderer(), &context.Server(), nullptr, nullptr);
     std::vector<std::shared_ptr<UpnpService>> services;
     for (const auto& type : service_types) {
         const std::string id = "urn:upnp-org:serviceId:" + std::to_string(services.size());

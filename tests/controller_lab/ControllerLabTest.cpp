@@ -5,9 +5,14 @@
 // 12's gmediarender links libupnp 1.8.4, which binds without SO_REUSEADDR.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,8 +26,8 @@
 
 #include "DLNA.h"
 #include "LabGuard.h"
-#include "SilentWav.h"
 #include "PeerProcess.h"
+#include "SilentWav.h"
 #include "UpnpUtility.h"
 
 namespace fs = std::filesystem;
@@ -172,6 +177,41 @@ protected:
     fs::path scratch;
     std::vector<std::unique_ptr<PeerProcess>> peers;
 };
+
+// Every answer to an M-SEARCH for ssdp:all sent from lab1, within `wait`.
+std::string SearchAnswers(std::chrono::milliseconds wait = 2500ms) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd < 0) return {};
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    inet_pton(AF_INET, kLab1.c_str(), &local.sin_addr);
+    in_addr interface = local.sin_addr;
+    setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &interface, sizeof interface);
+    sockaddr_in group{};
+    group.sin_family = AF_INET;
+    group.sin_port = htons(1900);
+    inet_pton(AF_INET, "239.255.255.250", &group.sin_addr);
+    const std::string search =
+        "M-SEARCH * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\nMAN: \"ssdp:discover\"\r\n"
+        "MX: 1\r\nST: ssdp:all\r\n\r\n";
+    std::string answers;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
+        sendto(fd, search.data(), search.size(), 0, reinterpret_cast<sockaddr*>(&group),
+               sizeof group) > 0) {
+        const auto end = std::chrono::steady_clock::now() + wait;
+        while (std::chrono::steady_clock::now() < end) {
+            pollfd ready{fd, POLLIN, 0};
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (poll(&ready, 1, static_cast<int>(std::max(left.count(), 1L))) <= 0) continue;
+            char buffer[2048];
+            const ssize_t got = recv(fd, buffer, sizeof buffer, 0);
+            if (got > 0) answers.append(buffer, static_cast<size_t>(got));
+        }
+    }
+    close(fd);
+    return answers;
+}
 
 // Owns a Browse answer.
 struct Browsed {
@@ -380,6 +420,52 @@ TEST_F(ControllerLab, AServerStoppedWithByebyeDisappearsAndItsHandleIsRefused) {
     EXPECT_EQ(Browse(server, "0")->result, DLNA_E_INVALID_ARGUMENT);
     DLNA_DEVICE_INFO info{};
     EXPECT_EQ(DLNA_DMSC_GetDeviceInfo(server, &info), DLNA_E_INVALID_ARGUMENT);
+}
+
+TEST_F(ControllerLab, ANewDeviceTakesTheOldOnesPlaceOnTheNetwork) {
+    StartLibrary(50160);
+    const std::string web = kStage + "/share/dlna/web/";
+    const auto udn = [](int (*get)(DLNA_DEVICE_INFO*)) {
+        DLNA_DEVICE_INFO info{};
+        if (get(&info) != 0) return std::string("none");
+        const std::string text = Text(info.udn);
+        DLNA_FreeDeviceInfo(&info);
+        return text;
+    };
+    ASSERT_EQ(DLNA_CreateDevice((web + "DMR.xml").c_str()), 0);
+    const std::string renderer = udn(DLNA_DMR_GetDeviceInfo);
+    ASSERT_THAT(SearchAnswers(), HasSubstr(renderer));
+
+    ASSERT_EQ(DLNA_CreateDevice((web + "DMS.xml").c_str()), 0);
+    const std::string server = udn(DLNA_DMS_GetDeviceInfo);
+    std::string answers = SearchAnswers();
+    EXPECT_THAT(answers, HasSubstr(server));
+    EXPECT_THAT(answers, testing::Not(HasSubstr(renderer)));
+    EXPECT_EQ(udn(DLNA_DMR_GetDeviceInfo), "none");
+
+    // A broken description leaves no device, not the old one.
+    WriteFile(scratch / "broken.xml", "<root>");
+    EXPECT_NE(DLNA_CreateDevice((scratch / "broken.xml").c_str()), 0);
+    answers = SearchAnswers();
+    EXPECT_THAT(answers, testing::Not(HasSubstr(server)));
+    EXPECT_EQ(udn(DLNA_DMS_GetDeviceInfo), "none");
+}
+
+TEST_F(ControllerLab, AnAddressChangeRebasesSharedUrlsWithoutAControlPoint) {
+    ASSERT_EQ(DLNA_Initialize(kLab0.c_str(), 50170), 0);
+    started = true;
+    WriteFile(scratch / "song.mp3", "ID3");
+    const DLNA_SHARE_OBJECT song{"audio/mpeg", 3, 0};
+    ASSERT_EQ(DLNA_DMS_AddShareObject((scratch / "song.mp3").c_str(), &song), 0);
+    UpnpUtility::Instance().NotifyAddressChanged("198.51.100.9", 50170);
+    DLNA_CONTENT_ELEMENT* elements = nullptr;
+    int32_t count = 0;
+    ASSERT_EQ(DLNA_DMS_Browse((scratch / "song.mp3").c_str(), &elements, &count), 0);
+    ASSERT_EQ(count, 1);
+    EXPECT_THAT(Text(elements[0].element.item.res[0].uri),
+                testing::StartsWith("http://198.51.100.9:50170/share/"));
+    DLNA_DMSC_FreeContentElement(elements, count);
+    DLNA_DMS_RemoveShareObject((scratch / "song.mp3").c_str());
 }
 
 TEST_F(ControllerLab, AKilledServerDisappearsThroughTheConnectionChecks) {

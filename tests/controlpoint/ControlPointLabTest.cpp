@@ -65,10 +65,6 @@ public:
         changed_.notify_all();
     }
     void OnSearch() override { UpnpUtility::Instance().Search("ssdp:all"); }
-    void OnAddressChanged(const std::string& address, int port) override {
-        std::lock_guard<std::mutex> guard(mutex_);
-        addresses_.emplace_back(address, port);
-    }
 
     std::vector<std::string> Added() {
         std::lock_guard<std::mutex> guard(mutex_);
@@ -77,10 +73,6 @@ public:
     std::vector<std::string> Removed() {
         std::lock_guard<std::mutex> guard(mutex_);
         return Udns(removed_);
-    }
-    std::vector<std::pair<std::string, int>> Addresses() {
-        std::lock_guard<std::mutex> guard(mutex_);
-        return addresses_;
     }
     bool WaitAdded(const std::vector<std::string>& udns, std::chrono::seconds timeout) {
         return Wait(added_, udns, timeout);
@@ -109,7 +101,6 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::shared_ptr<UpnpClient>> added_, removed_;
-    std::vector<std::pair<std::string, int>> addresses_;
 };
 
 // Makes remote services and says with what.
@@ -541,13 +532,19 @@ TEST_F(OwnDevice, IsNeverListed) {
     EXPECT_EQ(Udns(Upnp().Devices()), std::vector<std::string>{kBridgedLeaf});
 }
 
-TEST_F(OwnDevice, AnAddressChangeReachesTheListener) {
+TEST_F(OwnDevice, AnAddressChangeReachesEveryObserverUntilRemoved) {
+    std::vector<std::pair<std::string, int>> seen;
+    const int id = Upnp().AddAddressObserver(
+        [&](const std::string& address, int port) { seen.emplace_back(address, port); });
     UpnpAddressChangedEvent event{"203.0.113.9", 4321};
-    EXPECT_EQ(UpnpUtility::DeviceCallback(static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED),
-                                          &event, &Upnp()),
-              0);
-    EXPECT_EQ(recorder->Addresses(),
-              (std::vector<std::pair<std::string, int>>{{"203.0.113.9", 4321}}));
+    const auto deliver = [&] {
+        return UpnpUtility::DeviceCallback(
+            static_cast<Upnp_EventType>(UPNP_EVENT_ADDRESS_CHANGED), &event, &Upnp());
+    };
+    EXPECT_EQ(deliver(), 0);
+    Upnp().RemoveAddressObserver(id);
+    EXPECT_EQ(deliver(), 0);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"203.0.113.9", 4321}}));
 }
 
 // --- Remote actions ---

@@ -3,7 +3,6 @@
 // minidlna on the lab network.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "LabGuard.h"
 #include "PeerProcess.h"
 
@@ -19,16 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kLab1 = "198.51.100.2";
-
-std::string RunCommand(const std::string& command, int* status) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    *status = pclose(pipe);
-    return output;
-}
 
 class CHost : public testing::Test {
 protected:
@@ -58,14 +48,13 @@ protected:
 TEST_F(CHost, BuiltAgainstTheInstalledLibraryFindsRealPeersAndSharesAFile) {
     const std::string stage = DLNA_STAGE;
     const std::string program = (root / "calling_order").string();
-    int status = -1;
     const std::string build =
         // Exported: the variable must reach the substituted pkg-config too.
         "export PKG_CONFIG_PATH='" + stage + "/" DLNA_LIBDIR "/pkgconfig'; '" C_COMPILER
         "' -std=c99 -Wall -Wextra -Werror -pedantic " C_HOST_FLAGS " '" C_HOST_SOURCE "' -o '" +
         program + "' $(pkg-config --cflags --libs dlna)";
-    const std::string built = RunCommand(build, &status);
-    ASSERT_EQ(status, 0) << build << "\n" << built;
+    const CommandResult built = RunCommand(build);
+    ASSERT_EQ(built.status, 0) << build << "\n" << built.output;
 
     Start({"gmediarender",
            {"-f", "C host renderer", "-I", "lab1", "-p", "49610", "--gstout-audiosink", "fakesink",
@@ -85,9 +74,9 @@ TEST_F(CHost, BuiltAgainstTheInstalledLibraryFindsRealPeersAndSharesAFile) {
     std::ofstream(shared) << std::string(900, 'x');
     const std::string run = "'" + program + "' '" + stage + "/share/dlna/web/DMS.xml' '" +
                             shared.string() + "' 30";
-    const std::string output = RunCommand(run, &status);
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    const CommandResult result = RunCommand(run);
+    const std::string& output = result.output;
+    EXPECT_EQ(result.status, 0) << output;
     EXPECT_NE(output.find("version 12.12.35"), std::string::npos) << output;
     EXPECT_NE(output.find("renderer: C host renderer"), std::string::npos) << output;
     EXPECT_NE(output.find("server: C host server"), std::string::npos) << output;

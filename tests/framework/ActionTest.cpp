@@ -110,7 +110,18 @@ TEST(ErrorTable, KnownCodesAndFallback) {
     EXPECT_EQ(UpnpErrorText(-911), "Internal error");
     EXPECT_EQ(UpnpErrorText(801), "Unauthenticated access");
     EXPECT_EQ(UpnpErrorText(999), "Invalid parameter.");
-    EXPECT_EQ(UpnpErrorMessages().size(), 24u);
+    EXPECT_EQ(UpnpErrorMessages().size(), 26u);
+}
+
+// A code a service answers without a text of its own would go out with the
+// fallback text.
+TEST(ErrorTable, EveryNamedCodeHasItsOwnText) {
+    const std::string fallback = UpnpErrorText(999);
+    for (const int code : upnp_error::kAllCodes) {
+        EXPECT_EQ(UpnpErrorMessages().count(code), 1u) << code;
+        EXPECT_NE(UpnpErrorText(code), fallback) << code;
+    }
+    EXPECT_EQ(std::size(upnp_error::kAllCodes), UpnpErrorMessages().size());
 }
 
 class HandleTest : public testing::Test {

@@ -68,11 +68,11 @@ protected:
         ASSERT_EQ(create_rc, 0) << init_log;
     }
 
-    HttpResponse Get(const std::string& path,
+    WireResponse Get(const std::string& path,
                      const std::vector<std::pair<std::string, std::string>>& headers = {}) {
         return HttpRequest(host, port, "GET", path, headers);
     }
-    HttpResponse Soap(const std::string& control, const std::string& action,
+    WireResponse Soap(const std::string& control, const std::string& action,
                       const std::vector<std::pair<std::string, std::string>>& arguments) {
         return SoapCall(host, port, control, kEchoType, action, arguments);
     }
@@ -94,7 +94,7 @@ TEST_F(DeviceLab, StartsOnTheLabInterfaceAndSaysWhere) {
 }
 
 TEST_F(DeviceLab, ServesTheRewrittenDescription) {
-    HttpResponse response = Get("/description.xml");
+    WireResponse response = Get("/description.xml");
     ASSERT_EQ(response.status, 200);
     EXPECT_EQ(response.Header("Content-Type").rfind("text/xml", 0), 0u)
         << response.Header("Content-Type");
@@ -124,7 +124,7 @@ TEST_F(DeviceLab, ServesTheRewrittenDescription) {
 
 TEST_F(DeviceLab, ServesEachScpdByItsFlatName) {
     for (const char* name : {"EchoService.xml", "OtherService.xml"}) {
-        HttpResponse response = Get(std::string("/") + name);
+        WireResponse response = Get(std::string("/") + name);
         ASSERT_EQ(response.status, 200) << name;
         EXPECT_EQ(response.body, FileText(FrameworkData(name))) << name;
         EXPECT_EQ(response.Header("Content-Type").rfind("text/xml", 0), 0u);
@@ -143,39 +143,39 @@ TEST_F(DeviceLab, ServicesLoadTheirActionsFromTheServedScpd) {
 }
 
 TEST_F(DeviceLab, AnswersAnActionWithItsOutArguments) {
-    HttpResponse response = Soap("/control/Echo", "Echo", {{"Text", "over the wire"}, {"Number", "-8"}});
+    WireResponse response = Soap("/control/Echo", "Echo", {{"Text", "over the wire"}, {"Number", "-8"}});
     ASSERT_EQ(response.status, 200) << response.body;
     EXPECT_NE(response.body.find("EchoResponse"), std::string::npos);
     EXPECT_EQ(XmlElementText(response.body, "Result"), "over the wire");
     EXPECT_EQ(XmlElementText(response.body, "Twice"), "-16");
 
-    HttpResponse inner = Soap("/control/InnerEcho", "Echo", {{"Text", "inner"}, {"Number", "1"}});
+    WireResponse inner = Soap("/control/InnerEcho", "Echo", {{"Text", "inner"}, {"Number", "1"}});
     ASSERT_EQ(inner.status, 200) << inner.body;
     EXPECT_EQ(XmlElementText(inner.body, "Result"), "inner");
 }
 
 TEST_F(DeviceLab, AnswersAnActionWithoutOutArgumentsWithAnEmptyResponse) {
-    HttpResponse response = Soap("/control/Echo", "Nothing", {});
+    WireResponse response = Soap("/control/Echo", "Nothing", {});
     ASSERT_EQ(response.status, 200) << response.body;
     EXPECT_TRUE(std::regex_search(response.body, std::regex("<u:NothingResponse[^>]*(/>|>\\s*</u:NothingResponse>)")))
         << response.body;
 }
 
 TEST_F(DeviceLab, FaultsForUnknownActionsBadArgumentsAndUnlistedCodes) {
-    HttpResponse unknown = Soap("/control/Echo", "Unimplemented", {});
+    WireResponse unknown = Soap("/control/Echo", "Unimplemented", {});
     EXPECT_EQ(unknown.status, 500) << unknown.body;
     EXPECT_NE(XmlElementText(unknown.body, "errorCode"), "");
 
-    HttpResponse bad = Soap("/control/Echo", "Echo", {{"Text", "x"}, {"Number", "twelve"}});
+    WireResponse bad = Soap("/control/Echo", "Echo", {{"Text", "x"}, {"Number", "twelve"}});
     EXPECT_EQ(bad.status, 500) << bad.body;
     EXPECT_NE(XmlElementText(bad.body, "errorCode"), "");
 
-    HttpResponse unlisted = Soap("/control/Echo", "Fail", {{"Code", "999"}});
+    WireResponse unlisted = Soap("/control/Echo", "Fail", {{"Code", "999"}});
     EXPECT_EQ(unlisted.status, 500) << unlisted.body;
     EXPECT_EQ(XmlElementText(unlisted.body, "errorCode"), "999");
     EXPECT_EQ(XmlElementText(unlisted.body, "errorDescription"), "Invalid parameter.");
 
-    HttpResponse listed = Soap("/control/Echo", "Fail", {{"Code", "402"}});
+    WireResponse listed = Soap("/control/Echo", "Fail", {{"Code", "402"}});
     EXPECT_EQ(XmlElementText(listed.body, "errorCode"), "402");
     EXPECT_EQ(XmlElementText(listed.body, "errorDescription"), "Invalid soap param");
 }
@@ -183,18 +183,18 @@ TEST_F(DeviceLab, FaultsForUnknownActionsBadArgumentsAndUnlistedCodes) {
 TEST_F(DeviceLab, ServesRangesOfTheDescription) {
     std::string whole = Get("/description.xml").body;
     ASSERT_GT(whole.size(), 100u);
-    HttpResponse part = Get("/description.xml", {{"Range", "bytes=10-49"}});
+    WireResponse part = Get("/description.xml", {{"Range", "bytes=10-49"}});
     EXPECT_EQ(part.status, 206);
     EXPECT_EQ(part.body, whole.substr(10, 40));
 
-    HttpResponse tail = Get("/description.xml", {{"Range", "bytes=-20"}});
+    WireResponse tail = Get("/description.xml", {{"Range", "bytes=-20"}});
     EXPECT_EQ(tail.status, 206);
     EXPECT_EQ(tail.body, whole.substr(whole.size() - 20));
 }
 
 TEST_F(DeviceLab, RefusesWritesToServedPaths) {
     std::string before = Get("/description.xml").body;
-    HttpResponse post = HttpRequest(host, port, "POST", "/description.xml",
+    WireResponse post = HttpRequest(host, port, "POST", "/description.xml",
                                     {{"Content-Type", "text/xml"}}, "<overwritten/>");
     EXPECT_NE(post.status, 200);
     EXPECT_GE(post.status, 400);
@@ -208,7 +208,7 @@ TEST_F(DeviceLab, RecreatingTheDeviceUnderRequestsServesOnlyTheNewOne) {
     std::atomic<int> answered{0};
     std::thread client([&] {
         while (!done) {
-            HttpResponse response = Soap("/control/Echo", "Echo", {{"Text", "t"}, {"Number", "1"}});
+            WireResponse response = Soap("/control/Echo", "Echo", {{"Text", "t"}, {"Number", "1"}});
             if (response.status != 0) ++answered;
         }
     });

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include <UpnpExtraHeaders.h>
+
 #include "UpnpFile.h"
 #include "VirtualFileRegistry.h"
 
@@ -229,4 +231,41 @@ TEST_F(RegistryTest, AGuardDecidesForItsPrefixAlone) {
     registry.SetAccessGuard("/share/", nullptr);
     inet_pton(AF_INET, "198.51.100.7", &in->sin_addr);
     EXPECT_TRUE(registry.MayServe("/share/1.mp3", &v4));
+}
+
+// libupnp sends back the extra headers that carry a response line; the
+// request's own (name and value only) must stay unsent.
+TEST_F(RegistryTest, ResponseHeadersSeeTheRequestsAndAreAppendedAsResponseLines) {
+    VirtualFileRegistry::Headers seen;
+    registry.SetResponseHeaders("/share/", [&](const std::string& path, const std::string& type,
+                                               const VirtualFileRegistry::Headers& request) {
+        seen = request;
+        return VirtualFileRegistry::Headers{{"X-Path", path}, {"X-Type", type}};
+    });
+    UpnpFileInfo* info = UpnpFileInfo_new();
+    UpnpFileInfo_set_ContentType(info, const_cast<char*>("audio/mpeg"));
+    auto* list = const_cast<UpnpListHead*>(UpnpFileInfo_get_ExtraHeadersList(info));
+    UpnpExtraHeaders* asked = UpnpExtraHeaders_new();
+    UpnpExtraHeaders_strcpy_name(asked, "getcontentFeatures.dlna.org");
+    UpnpExtraHeaders_strcpy_value(asked, "1");
+    UpnpListInsert(list, UpnpListEnd(list),
+                   const_cast<UpnpListHead*>(UpnpExtraHeaders_get_node(asked)));
+
+    registry.AddResponseHeaders("/description.xml", info);
+    EXPECT_TRUE(seen.empty());
+    registry.AddResponseHeaders("/share/4.mp3", info);
+    EXPECT_EQ(seen, (VirtualFileRegistry::Headers{{"getcontentFeatures.dlna.org", "1"}}));
+
+    std::vector<std::string> lines;
+    for (UpnpListIter pos = UpnpListBegin(list); pos != UpnpListEnd(list);) {
+        auto* extra = reinterpret_cast<UpnpExtraHeaders*>(pos);
+        const char* resp = UpnpExtraHeaders_get_resp_cstr(extra);
+        lines.push_back(resp ? resp : "(none)");
+        pos = UpnpListErase(list, pos);
+        UpnpExtraHeaders_delete(extra);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"(none)", "X-Path: /share/4.mp3",
+                                               "X-Type: audio/mpeg"}));
+    UpnpFileInfo_delete(info);
+    registry.SetResponseHeaders("/share/", nullptr);
 }

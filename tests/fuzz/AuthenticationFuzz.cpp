@@ -1,9 +1,9 @@
 // The Authentication service's arithmetic on a client's text: Base64
 // decoding of the digest and its check against the challenge. Input: the
 // Base64 text a client sends.
-#include "AuthenticationDigest.h"
 #include "FuzzSupport.h"
 #include "FuzzTarget.h"
+#include "common/AuthenticationDigest.h"
 
 HALVORN_FUZZ_TARGET(authentication) {
     const std::string text(AsText(data, size));

@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "DidlLite.h"
 #include "FuzzSupport.h"
 #include "FuzzTarget.h"
-#include "ShareObject.h"
+#include "content/DidlLite.h"
+#include "content/ShareObject.h"
 
 HALVORN_FUZZ_TARGET(didl) {
     const std::string text(AsText(data, size));

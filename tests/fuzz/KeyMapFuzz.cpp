@@ -45,11 +45,13 @@ HALVORN_FUZZ_TARGET(key_map) {
     if (!IxmlReadsSafely(AsText(data, size))) return;
     const std::string path = WriteScratchFile("tvos_ir_keys.xml", AsText(data, size));
     TvKeyControlService keys(
-        {"urn:tundric-com:service:tvcontrol:1", "urn:tundric-com:serviceId:tvcontrol", "", "", ""});
+        {"urn:tundric-com:service:tvcontrol:1", "urn:tundric-com:serviceId:tvcontrol", "", "", ""},
+        std::make_shared<TvKeyControlControl>(path, ""));
     LoadAndCall(keys, path, "tvcontrol.xml",
                 {"StartTVLive", "StopTVLive", "SendString", "GetTVLiveAddr",
                  "GetTVLiveNegotiatedAddr", "GetTVMode", "GetServiceList"});
     TvMouseControlService mouse({"urn:tundric-com:service:TvMouseControl:1",
-                                 "urn:tundric-com:serviceId:TvMouseControl", "", "", ""});
+                                 "urn:tundric-com:serviceId:TvMouseControl", "", "", ""},
+                                std::make_shared<TvMouseControlControl>(path));
     LoadAndCall(mouse, path, "TvMouseControl.xml", {"MouseMove", "MouseMoveEx"});
 }

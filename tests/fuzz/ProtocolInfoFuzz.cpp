@@ -3,7 +3,7 @@
 // writes of a value or list must read back the same.
 #include "FuzzSupport.h"
 #include "FuzzTarget.h"
-#include "ProtocolInfo.h"
+#include "content/ProtocolInfo.h"
 
 HALVORN_FUZZ_TARGET(protocol_info) {
     const std::string_view text = AsText(data, size);

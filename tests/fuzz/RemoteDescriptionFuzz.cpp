@@ -2,12 +2,12 @@
 // against the limits, parsed, then every device's identity and serviceList,
 // resolved against where the description was found, with the library's
 // factory making the services. Input: the downloaded description.
-#include "DLNAServiceFactory.h"
 #include "FuzzSupport.h"
 #include "FuzzTarget.h"
 #include "RemoteDescription.h"
 #include "ServiceList.h"
 #include "UpnpClient.h"
+#include "api/DLNAServiceFactory.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ HALVORN_FUZZ_TARGET(remote_description) {
     const UniqueXmlDocument doc(ixmlParseBuffer(text.c_str()));
     if (!doc) return;
 
-    static const auto factory = std::make_shared<DLNAServiceFactory>(nullptr, nullptr, nullptr);
+    static const auto factory = std::make_shared<DLNAServiceFactory>(nullptr, nullptr, nullptr, nullptr);
     const DescriptionSource source{kLocation, "198.51.100.2", 49152, 1800};
     const auto clients = ReadRemoteDevices(doc.get(), source, 0, factory, limits);
     FUZZ_CHECK(clients.size() <= limits.max_devices);

@@ -10,14 +10,16 @@
 
 HALVORN_FUZZ_TARGET(service_list_file) {
     if (!IxmlReadsSafely(AsText(data, size))) return;
-    const auto control = TvKeyControlControl::Instance();
-    control->service_list_path = WriteScratchFile("ServiceList.xml", AsText(data, size));
+    const std::string path = WriteScratchFile("ServiceList.xml", AsText(data, size));
+    // Every input is written to the same file, so one control serves them all.
+    static const auto control = std::make_shared<TvKeyControlControl>("", path);
     const std::string served = control->ReadServiceList();
 
     static const auto service = [] {
         auto made = std::make_unique<TvKeyControlService>(
             ServiceInfo{"urn:tundric-com:service:tvcontrol:1",
-                        "urn:tundric-com:serviceId:tvcontrol", "", "", ""});
+                        "urn:tundric-com:serviceId:tvcontrol", "", "", ""},
+            control);
         const UniqueXmlDocument scpd(ixmlLoadDocument(ShippedData("web/tvcontrol.xml").c_str()));
         if (!scpd || !made->LoadActionsFrom(scpd.get())) std::abort();
         return made;

@@ -11,17 +11,17 @@
 #include <map>
 #include <memory>
 
-#include "AuthenticationActionFilter.h"
-#include "AuthenticationManager.h"
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNAServiceFactory.h"
-#include "DeviceTypes.h"
 #include "FuzzSupport.h"
 #include "FuzzTarget.h"
 #include "NeighbourTable.h"
 #include "UpnpService.h"
 #include "Xml.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "common/DeviceTypes.h"
+#include "server/AuthenticationActionFilter.h"
+#include "server/AuthenticationManager.h"
 
 namespace fs = std::filesystem;
 
@@ -69,7 +69,8 @@ Library& TheLibrary() {
         made.filter = std::make_shared<AuthenticationActionFilter>("Browse", manager);
 
         DLNAContext& context = DLNAContext::Instance();
-        DLNAServiceFactory factory(&context.Renderer(), &context.Server(), manager);
+        DLNAServiceFactory factory(&context.Renderer(), &context.Server(), manager,
+                                   &DLNAContext::Shares());
         const struct {
             const char* name;
             const char* type;

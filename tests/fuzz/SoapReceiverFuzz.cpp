@@ -32,14 +32,8 @@ Receiver& TheReceiver() {
     static Receiver receiver = [] {
         Receiver made;
         const std::string key_map = ShippedData("tvos_ir_keys.xml");
-        TvKeyControlControl::Instance()->key_map_path = key_map;
-        TvKeyControlControl::Instance()->service_list_path = ShippedData("ServiceList.xml");
-        TvMouseControlControl::Instance()->key_map_path = key_map;
         auto injector = std::make_unique<platform::RecordingInjector>();
         made.recorder = injector.get();
-        TvInputControl::Instance()->SetInjector(std::move(injector));
-        TvInputControl::Instance()->x_limit = 65536;
-        TvInputControl::Instance()->y_limit = 65536;
 
         // The live-capture scripts run from the working directory; these print
         // text that must be escaped in the response.
@@ -47,7 +41,10 @@ Receiver& TheReceiver() {
         WriteScratchFile("briskengethttpserverurl.bat", "printf ']]>\\001\\r\\n'\n");
         if (chdir(ScratchFolder().c_str()) != 0) std::abort();
 
-        TVControlServiceFactory factory;
+        TVControlServiceFactory factory(
+            std::make_shared<TvInputControl>(std::move(injector), 65536, 65536),
+            std::make_shared<TvKeyControlControl>(key_map, ShippedData("ServiceList.xml")),
+            std::make_shared<TvMouseControlControl>(key_map));
         for (const char* name : kServices) {
             const std::string type = std::string("urn:tundric-com:service:") + name + ":1";
             auto service = factory.CreateService(

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 
 #include "ReceiverOnXvfb.h"
@@ -12,21 +11,8 @@ using testing::HasSubstr;
 
 namespace {
 
-struct PeerRun {
-    int status;
-    std::string output;
-};
-
-PeerRun ControlPoint(const std::string& arguments) {
-    std::string command =
-        std::string(PEER_SCRIPT) + " lab0 " + arguments + " 2>&1";
-    PeerRun run{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    run.status = pclose(pipe);
-    return run;
+CommandResult ControlPoint(const std::string& arguments) {
+    return RunCommand(std::string(PEER_SCRIPT) + " lab0 " + arguments);
 }
 
 class GupnpPeer : public ReceiverOnXvfb {
@@ -37,7 +23,7 @@ protected:
 }  // namespace
 
 TEST_F(GupnpPeer, FindsTheReceiverAndItsSevenServices) {
-    PeerRun run = ControlPoint("list");
+    CommandResult run = ControlPoint("list");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_THAT(run.output, HasSubstr("device urn:tundric-com:device:tvdevice:1 uuid:"));
     for (const char* name : {"tvcontrol", "TvMouseControl", "TvMouseInput", "TvKeyboardInput",
@@ -47,13 +33,13 @@ TEST_F(GupnpPeer, FindsTheReceiverAndItsSevenServices) {
 }
 
 TEST_F(GupnpPeer, KeyPressMotionAndButtonReachTheXSession) {
-    PeerRun key = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=KEY_A");
+    CommandResult key = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=KEY_A");
     ASSERT_EQ(key.status, 0) << key.output;
     bool down = false;
     ASSERT_TRUE(xvfb->KeyDown(30 + 8, &down));
     EXPECT_TRUE(down);
 
-    PeerRun motion = ControlPoint(
+    CommandResult motion = ControlPoint(
         "call urn:tundric-com:service:TvMouseInput:1 Motion CoordinateType=Absolute X=0.5 Y=0.25");
     ASSERT_EQ(motion.status, 0) << motion.output;
     int x = -1, y = -1;
@@ -61,13 +47,13 @@ TEST_F(GupnpPeer, KeyPressMotionAndButtonReachTheXSession) {
     EXPECT_NEAR(x, XvfbServer::kWidth / 2, 1);
     EXPECT_NEAR(y, XvfbServer::kHeight / 4, 1);
 
-    PeerRun press = ControlPoint(
+    CommandResult press = ControlPoint(
         "call urn:tundric-com:service:TvMouseInput:1 RightButtonPress CoordinateType=Relative X=0 "
         "Y=0");
     ASSERT_EQ(press.status, 0) << press.output;
     ASSERT_TRUE(xvfb->ButtonDown(3, &down));
     EXPECT_TRUE(down);
 
-    PeerRun refused = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=key_a");
+    CommandResult refused = ControlPoint("call urn:tundric-com:service:TvKeyboardInput:1 KeyPress Key=key_a");
     EXPECT_NE(refused.status, 0) << refused.output;
 }

@@ -15,44 +15,19 @@ import gi
 
 gi.require_version("GUPnP", "1.6")
 gi.require_version("GSSDP", "1.6")
-from gi.repository import GLib, GObject, GUPnP  # noqa: E402
+from gi.repository import GLib, GUPnP  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from gupnp_context import new_context  # noqa: E402
+from gupnp_context import find_device, string_value  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 
 DEVICE_TYPE = "urn:tundric-com:device:tvdevice:1"
 
 
-def find_device(interface, timeout=20):
-    context = new_context(interface)
-    control_point = GUPnP.ControlPoint.new(context, DEVICE_TYPE)
-    loop = GLib.MainLoop()
-    found = []
-
-    def available(_cp, proxy):
-        found.append(proxy)
-        loop.quit()
-
-    control_point.connect("device-proxy-available", available)
-    control_point.set_active(True)
-    GLib.timeout_add_seconds(timeout, loop.quit)
-    loop.run()
-    # Keep the context and control point alive with the proxy.
-    return (found[0] if found else None), (context, control_point)
-
-
-def value(text):
-    v = GObject.Value()
-    v.init(GObject.TYPE_STRING)
-    v.set_string(text)
-    return v
-
-
 def main():
     interface, command = sys.argv[1], sys.argv[2]
-    device, _keep = find_device(interface)
+    device, _keep = find_device(interface, DEVICE_TYPE)
     if device is None:
         print("device not found")
         return 1
@@ -68,7 +43,7 @@ def main():
         print("service not found", service_type)
         return 1
     action = GUPnP.ServiceProxyAction.new_from_list(
-        action_name, [n for n, _ in arguments], [value(v) for _, v in arguments])
+        action_name, [n for n, _ in arguments], [string_value(v) for _, v in arguments])
     try:
         service.call_action(action, None)
         ok, = action.get_result_list([], [])[:1]

@@ -6,6 +6,7 @@
 #include "ReceiverTestSupport.h"
 #include "TvKeyControlControl.h"
 #include "TvKeyControlService.h"
+#include "TvMouseControlControl.h"
 #include "TvMouseControlService.h"
 
 namespace {
@@ -33,8 +34,12 @@ protected:
         ASSERT_TRUE(keys.LoadKeyMap(ReceiverData("keymaps/tvos_ir_keys.xml")));
         ASSERT_TRUE(mouse.LoadKeyMap(ReceiverData("keymaps/tvos_ir_keys.xml")));
     }
-    TvKeyControlService keys{{"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""}};
-    TvMouseControlService mouse{{"urn:qelvar-com:service:TvMouseControl:1", "mc", "", "", ""}};
+    TvKeyControlService keys{{"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""},
+                             std::make_shared<TvKeyControlControl>("", "")};
+    const std::shared_ptr<TvMouseControlControl> mouse_control =
+        std::make_shared<TvMouseControlControl>("");
+    TvMouseControlService mouse{{"urn:qelvar-com:service:TvMouseControl:1", "mc", "", "", ""},
+                                mouse_control};
 };
 
 TEST_F(KeyMapServices, EachCollectsItsElementFirstEntryWinning) {
@@ -84,7 +89,7 @@ TEST_F(KeyMapServices, MappedKeysAreReportedOnly) {
 
 TEST_F(KeyMapServices, MouseActionsHandTheirTextToSendKey) {
     mouse.LoadActionsFrom(LoadScpd("TvMouseControl.xml").get());
-    MouseMoveAction move(mouse.Info());
+    MouseMoveAction move(mouse.Info(), mouse_control);
     move.x = 3;
     move.y = -4;
     ActionResults results;
@@ -99,10 +104,9 @@ TEST_F(KeyMapServices, MouseActionsHandTheirTextToSendKey) {
 
 TEST(KeyMapLoading, UnparsableFileFailsBeforeTheScpdIsFetched) {
     const std::string broken = ReceiverData("keymaps/broken.xml");
-    TvKeyControlControl::Instance()->key_map_path = broken;
-    TvKeyControlService service({"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""});
+    TvKeyControlService service({"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""},
+                                std::make_shared<TvKeyControlControl>(broken, ""));
     const CapturedLog log = CaptureLog([&] { EXPECT_FALSE(service.LoadActions()); });
-    TvKeyControlControl::Instance()->key_map_path.clear();
     EXPECT_THAT(log.err, HasSubstr("Cant't parse xml: " + broken + "\n"));
 }
 

@@ -26,7 +26,8 @@ protected:
         RecordingInjectionTest::SetUp();
         service.LoadActionsFrom(LoadScpd("TvKeyboardInput.xml").get());
     }
-    TvKeyboardInputService service{{"urn:tundric-com:service:TvKeyboardInput:1", "kb", "", "", ""}};
+    TvKeyboardInputService service{{"urn:tundric-com:service:TvKeyboardInput:1", "kb", "", "", ""},
+                                   control};
 };
 
 TEST_F(KeyboardInput, PressAndReleaseSendOneScanCodeRecordEach) {

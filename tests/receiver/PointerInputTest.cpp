@@ -20,7 +20,8 @@ protected:
         RecordingInjectionTest::SetUp();
         service.LoadActionsFrom(LoadScpd("TvMouseInput.xml").get());
     }
-    TvMouseInputService service{{"urn:tundric-com:service:TvMouseInput:1", "mi", "", "", ""}};
+    TvMouseInputService service{{"urn:tundric-com:service:TvMouseInput:1", "mi", "", "", ""},
+                                control};
 };
 
 TEST_F(PointerInput, RelativeMotionTruncatesTowardZero) {
@@ -61,11 +62,11 @@ TEST_F(PointerInput, ButtonMovesThenChangesStateInOneBatch) {
 TEST_F(PointerInput, ScaledCoordinatesStayInRange) {
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    const TvInputControl unset_ranges(nullptr, -1, -1);  // the default ranges scale by -1
     const auto values = [&](bool relative, float x, float y) {
-        const auto [first, second] = control->Convert(relative, x, y);
+        const auto [first, second] = unset_ranges.Convert(relative, x, y);
         return std::pair(first.value, second.value);
     };
-    control->x_limit = control->y_limit = -1;  // the default ranges scale by -1
     EXPECT_EQ(values(false, 3.0f, 0.5f), std::pair(-3, 0));
     EXPECT_EQ(values(false, -1e30f, 1e30f), std::pair(kMax, kMin));
     EXPECT_EQ(values(true, std::nanf(""), 1e10f), std::pair(0, kMax));

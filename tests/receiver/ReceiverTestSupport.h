@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -97,21 +98,10 @@ inline KeyFields Key(const platform::InputRecord& r) {
     return {r.type, r.ki.wVk, r.ki.wScan, r.ki.dwFlags};
 }
 
-// A recorder and a 1920x1080 screen in TvInputControl for one test.
+// A TvInputControl on a recorder and a 1920x1080 screen.
 class RecordingInjectionTest : public testing::Test {
 protected:
-    void SetUp() override {
-        auto injector = std::make_unique<platform::RecordingInjector>();
-        recorder = injector.get();
-        control->SetInjector(std::move(injector));
-        control->x_limit = 1919;
-        control->y_limit = 1079;
-    }
-    void TearDown() override {
-        control->SetInjector(nullptr);
-        control->x_limit = control->y_limit = 0;
-    }
-
-    std::shared_ptr<TvInputControl> control = TvInputControl::Instance();
-    platform::RecordingInjector* recorder = nullptr;
+    platform::RecordingInjector* recorder = new platform::RecordingInjector;
+    const std::shared_ptr<TvInputControl> control = std::make_shared<TvInputControl>(
+        std::unique_ptr<platform::InputInjector>(recorder), 1919, 1079);
 };

@@ -14,7 +14,10 @@
 namespace {
 
 std::shared_ptr<UpnpService> Create(const std::string& type) {
-    return TVControlServiceFactory().CreateService({}, {type, "urn:x:serviceId:1", "", "", ""});
+    TVControlServiceFactory factory(std::make_shared<TvInputControl>(nullptr, 0, 0),
+                                    std::make_shared<TvKeyControlControl>("", ""),
+                                    std::make_shared<TvMouseControlControl>(""));
+    return factory.CreateService({}, {type, "urn:x:serviceId:1", "", "", ""});
 }
 
 TEST(TVControlServiceFactory, KnowsEveryTypeInBothDomains) {

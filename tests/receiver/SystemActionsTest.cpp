@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -76,15 +77,20 @@ TEST(BatchFile, ScriptPastTheDeadlineIsKilledWithItsChildren) {
 
 class SystemActions : public testing::Test {
 protected:
-    void SetUp() override { service.LoadActionsFrom(LoadScpd("tvcontrol.xml").get()); }
-    void TearDown() override { control->service_list_path.clear(); }
-
-    CapturedLog Run(ActionCall& call) {
-        return CaptureLog([&] { EXPECT_TRUE(service.Dispatch(call.get())); });
+    // GetServiceList answers the file at `service_list`.
+    static std::unique_ptr<TvKeyControlService> Service(const std::string& service_list) {
+        auto made = std::make_unique<TvKeyControlService>(
+            ServiceInfo{"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""},
+            std::make_shared<TvKeyControlControl>("", service_list));
+        made->LoadActionsFrom(LoadScpd("tvcontrol.xml").get());
+        return made;
     }
 
-    TvKeyControlService service{{"urn:tundric-com:service:tvcontrol:1", "tc", "", "", ""}};
-    std::shared_ptr<TvKeyControlControl> control = TvKeyControlControl::Instance();
+    CapturedLog Run(ActionCall& call) {
+        return CaptureLog([&] { EXPECT_TRUE(service->Dispatch(call.get())); });
+    }
+
+    std::unique_ptr<TvKeyControlService> service = Service("");
 };
 
 TEST_F(SystemActions, LiveAddressesRelayTheScriptsOfTheWorkingDirectory) {
@@ -118,7 +124,7 @@ TEST_F(SystemActions, TvModeIsConstant) {
 }
 
 TEST_F(SystemActions, ServiceListIsReturnedWhole) {
-    control->service_list_path = ReceiverData("servicelists/ServiceList.xml");
+    service = Service(ReceiverData("servicelists/ServiceList.xml"));
     ActionCall call("GetServiceList", "GetServiceList.xml");
     Run(call);
     const std::string text = call.Result("ReturnValue").value_or("");
@@ -133,9 +139,10 @@ TEST_F(SystemActions, BadServiceListAnswersEmptyText) {
     for (const auto& [file, record] :
          {std::pair{"absent.xml", "Invalid service_list_: "},
           std::pair{"malformed.xml", "Cant't parse service_list_: "}}) {
-        control->service_list_path = ReceiverData(std::string("servicelists/") + file);
+        const std::string path = ReceiverData(std::string("servicelists/") + file);
+        service = Service(path);
         ActionCall call("GetServiceList", "GetServiceList.xml");
-        EXPECT_THAT(Run(call).err, HasSubstr(record + control->service_list_path + "\n"));
+        EXPECT_THAT(Run(call).err, HasSubstr(record + path + "\n"));
         EXPECT_EQ(call.ErrorCode(), 0) << file;
         EXPECT_EQ(call.Result("ReturnValue"), "") << file;
     }

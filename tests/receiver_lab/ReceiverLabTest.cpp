@@ -20,7 +20,7 @@ class ReceiverLab : public ReceiverOnXvfb {
 protected:
     ReceiverLab() : ReceiverOnXvfb(kStage) {}
 
-    HttpResponse Call(const std::string& service, const std::string& action,
+    WireResponse Call(const std::string& service, const std::string& action,
                       const std::vector<std::pair<std::string, std::string>>& arguments = {}) {
         std::string name = service.substr(service.find("service:") + 8);
         name = name.substr(0, name.find(':'));
@@ -50,7 +50,7 @@ TEST_F(ReceiverLab, KeyPressAndReleaseReachTheXServer) {
     EXPECT_TRUE(down);
     ASSERT_EQ(Call(kKeyboard, "KeyRelease", {{"Key", "SI_KEY_RED"}}).status, 200);
 
-    HttpResponse unknown = Call(kKeyboard, "KeyPress", {{"Key", "KEY_LEFT"}});
+    WireResponse unknown = Call(kKeyboard, "KeyPress", {{"Key", "KEY_LEFT"}});
     EXPECT_EQ(unknown.status, 500);
     EXPECT_EQ(XmlElementText(unknown.body, "errorCode"), "-1");
 }
@@ -89,21 +89,21 @@ TEST_F(ReceiverLab, AbsoluteMotionAndClickLandWhereAsked) {
 }
 
 TEST_F(ReceiverLab, NonNumericCoordinateIsRefused) {
-    HttpResponse response = Call(kMouse, "Motion", {{"CoordinateType", "Absolute"}, {"X", "left"}, {"Y", "0.5"}});
+    WireResponse response = Call(kMouse, "Motion", {{"CoordinateType", "Absolute"}, {"X", "left"}, {"Y", "0.5"}});
     EXPECT_EQ(response.status, 500);
     EXPECT_NE(XmlElementText(response.body, "errorCode"), "");
 }
 
 TEST_F(ReceiverLab, SystemActionsAnswerFromTheInstallation) {
-    HttpResponse mode = Call(kControl, "GetTVMode");
+    WireResponse mode = Call(kControl, "GetTVMode");
     ASSERT_EQ(mode.status, 200);
     EXPECT_EQ(XmlElementText(mode.body, "ModeValue"), "TvMode");
 
-    HttpResponse live = Call(kControl, "GetTVLiveAddr");
+    WireResponse live = Call(kControl, "GetTVLiveAddr");
     ASSERT_EQ(live.status, 200);
     EXPECT_EQ(XmlElementText(live.body, "StringValue"), "rtsp://127.0.0.1:8554/live\n");
 
-    HttpResponse list = Call(kControl, "GetServiceList");
+    WireResponse list = Call(kControl, "GetServiceList");
     ASSERT_EQ(list.status, 200);
     // The document comes back as XML text inside the argument, escaped.
     std::string value = XmlElementText(list.body, "ReturnValue");

@@ -4,10 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "AVTransportActions.h"
-#include "DeviceTypes.h"
-#include "RendererTables.h"
 #include "RendererTestSupport.h"
+#include "common/DeviceTypes.h"
+#include "renderer/AVTransportActions.h"
+#include "renderer/RendererTables.h"
 
 using testing::HasSubstr;
 using testing::internal::CaptureStderr;

@@ -12,12 +12,12 @@
 
 #include "ActionRequest.h"
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNAServiceFactory.h"
-#include "DeviceTypes.h"
-#include "MediaRenderer.h"
-#include "MediaServer.h"
 #include "UpnpService.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "common/DeviceTypes.h"
+#include "renderer/MediaRenderer.h"
+#include "server/MediaServer.h"
 
 inline std::string RendererFixture(const std::string& relative) {
     return std::string(HALVORN_TEST_DATA) + "/renderer/" + relative;
@@ -143,7 +143,7 @@ public:
     static std::shared_ptr<UpnpService> Make(const std::string& type, const std::string& scpd,
                                              const std::string& device_type) {
         DLNAContext& context = DLNAContext::Instance();
-        DLNAServiceFactory factory(&context.Renderer(), &context.Server(), nullptr);
+        DLNAServiceFactory factory(&context.Renderer(), &context.Server(), nullptr, nullptr);
         DeviceInfo device;
         device.deviceType = device_type;
         auto service =

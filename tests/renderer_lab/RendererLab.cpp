@@ -1,6 +1,8 @@
 #include "RendererLab.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <regex>
 
 // A sanitizer build's renderer must not fail its exit on GLib's own memory.
 StagedRenderer::StagedRenderer(const std::string& name, std::vector<std::string> arguments)
@@ -27,6 +29,35 @@ GupnpRenderer::GupnpRenderer(const std::string& friendly_name)
 
 bool GupnpRenderer::WaitUntilFound() {
     return !process_.WaitForOutput(R"(ready uuid:\S+\n)", 30, 0, &read_).empty();
+}
+
+GupnpSubscriber::GupnpSubscriber(const std::string& friendly_name)
+    : process_("/usr/bin/python3", {SUBSCRIBER_SCRIPT, "lab0", friendly_name},
+               ChildProcess::Setup{{}, {}, true}) {}
+
+bool GupnpSubscriber::WaitUntilSubscribed() {
+    if (process_.WaitForOutput(R"(ready uuid:\S+\n)", 30, 0, &read_).empty()) return false;
+    // The two first events may come in either order.
+    const size_t start = read_;
+    size_t end = start;
+    for (const char* service : {"AVT", "RCS"}) {
+        read_ = start;
+        if (WaitForEvent(service, service == std::string("AVT") ? "<TransportState " : "<Volume ")
+                .empty())
+            return false;
+        end = std::max(end, read_);
+    }
+    read_ = end;
+    return true;
+}
+
+std::string GupnpSubscriber::WaitForEvent(const std::string& service, const std::string& text,
+                                          int seconds) {
+    static const std::regex kSpecial(R"([.^$|()\[\]{}*+?\\])");
+    const std::string literal = std::regex_replace(text, kSpecial, R"(\$&)");
+    auto match = process_.WaitForOutput("event " + service + " ([^\n]*" + literal + "[^\n]*)\n",
+                                        seconds, read_, &read_);
+    return match.empty() ? std::string() : match[1];
 }
 
 namespace {

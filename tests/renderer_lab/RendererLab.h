@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "LabGuard.h"
 #include "ChildProcess.h"
+#include "LabGuard.h"
 
 inline constexpr char kLabAddress[] = "198.51.100.1";
 inline constexpr char kAVTransport[] = "urn:schemas-upnp-org:service:AVTransport:1";
@@ -51,6 +51,24 @@ public:
     bool WaitUntilFound();
     Reply Call(const std::string& service_type, const std::string& action,
                const std::vector<std::pair<std::string, std::string>>& arguments = {});
+
+private:
+    ChildProcess process_;
+    size_t read_ = 0;
+};
+
+// A GUPnP control point that only listens: subscribed to AVTransport and
+// RenderingControl, it reads their LastChange events in order.
+class GupnpSubscriber {
+public:
+    explicit GupnpSubscriber(const std::string& friendly_name);
+    // Until both services' first events (the whole state) have arrived.
+    bool WaitUntilSubscribed();
+    // The next event of "AVT" or "RCS" whose value holds `text`, read past
+    // the events before it; empty when none comes within `seconds`.
+    std::string WaitForEvent(const std::string& service, const std::string& text,
+                             int seconds = 15);
+    ChildProcess& Process() { return process_; }
 
 private:
     ChildProcess process_;

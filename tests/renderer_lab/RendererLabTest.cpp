@@ -1,6 +1,7 @@
 // The staged dlna-renderer driven over the lab network by a control point
 // nobody here wrote (GUPnP): the library's own defaults and faults with
-// --null, and real playback of a served WAV file through GStreamer.
+// --null, and real playback through GStreamer of served WAV files (seeking
+// with and without byte ranges) and of a photo.
 #include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -56,6 +57,15 @@ TEST_F(NullRenderer, AnswersAFreshInstanceWithTheLibraryDefaults) {
     Reply settings = peer->Call(kAVTransport, "GetTransportSettings", {{"InstanceID", "0"}});
     EXPECT_EQ(settings["PlayMode"], "NORMAL");
     EXPECT_EQ(settings["RecQualityMode"], "NOT_IMPLEMENTED");
+
+    Reply protocols = peer->Call(kConnectionManager, "GetProtocolInfo");
+    ASSERT_TRUE(protocols.ok) << protocols.text;
+    EXPECT_EQ(protocols["Source"], "");
+    EXPECT_EQ(protocols["Sink"], "");
+    Reply connection =
+        peer->Call(kConnectionManager, "GetCurrentConnectionInfo", {{"ConnectionID", "0"}});
+    EXPECT_EQ(connection["ProtocolInfo"], ":::");
+    EXPECT_EQ(connection["Direction"], "Input");
 }
 
 TEST_F(NullRenderer, RefusesWithTheFaultsOfEachService) {
@@ -84,19 +94,6 @@ TEST_F(NullRenderer, RefusesWithTheFaultsOfEachService) {
         EXPECT_FALSE(reply.ok) << c.action;
         EXPECT_EQ(reply.fault, c.fault) << c.action << ": " << reply.text;
     }
-}
-
-TEST_F(NullRenderer, ReportsWhatGStreamerCanPlayAsItsSink) {
-    ASSERT_TRUE(ready);
-    Reply protocols = peer->Call(kConnectionManager, "GetProtocolInfo");
-    ASSERT_TRUE(protocols.ok) << protocols.text;
-    EXPECT_EQ(protocols["Source"], "");
-    EXPECT_THAT(protocols["Sink"], HasSubstr("http-get:*:audio/x-wav:*"));
-    EXPECT_THAT(protocols["Sink"], Not(HasSubstr("x-raw")));
-    Reply connection =
-        peer->Call(kConnectionManager, "GetCurrentConnectionInfo", {{"ConnectionID", "0"}});
-    EXPECT_EQ(connection["ProtocolInfo"], ":::");
-    EXPECT_EQ(connection["Direction"], "Input");
 }
 
 TEST_F(NullRenderer, EndsCleanlyOnSigterm) {
@@ -174,6 +171,25 @@ void WriteTone(const std::string& path, int seconds) {
             static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / rate))));
 }
 
+// An 8x8 black baseline JPEG: quantisation by ones and Huffman tables of one
+// code each, enough for a DC difference of zero and an end of block.
+void WriteBlackJpeg(const std::string& path) {
+    std::string jpeg = "\xff\xd8";
+    auto segment = [&](char marker, const std::string& body) {
+        const size_t length = body.size() + 2;
+        jpeg += {'\xff', marker, static_cast<char>(length >> 8), static_cast<char>(length)};
+        jpeg += body;
+    };
+    const std::string one_code = '\x01' + std::string(16, '\0');
+    segment('\xdb', '\0' + std::string(64, '\x01'));
+    segment('\xc0', std::string("\x08\0\x08\0\x08\x01\x01\x11\0", 9));
+    segment('\xc4', '\x00' + one_code);
+    segment('\xc4', '\x10' + one_code);
+    segment('\xda', std::string("\x01\x01\0\0\x3f\0", 6));
+    jpeg += "\x3f\xff\xd9";
+    std::ofstream(path, std::ios::binary) << jpeg;
+}
+
 class PlayingRenderer : public RendererLab {
 protected:
     void SetUp() override {
@@ -182,9 +198,7 @@ protected:
         ASSERT_NE(mkdtemp(directory), nullptr);
         media_ = directory;
         WriteTone(media_ + "/tone.wav", 5);
-        server_ = std::make_unique<ChildProcess>(
-            "/usr/bin/python3",
-            std::vector<std::string>{MEDIA_SERVER, kLabAddress, "8089", media_});
+        server_ = Serve(8089);
         ASSERT_FALSE(server_->WaitForOutput("serving", 10).empty()) << server_->Output();
         Start("lab playing renderer",
               {"--audio-sink", "fakesink sync=true", "--video-sink", "fakesink sync=true"});
@@ -194,8 +208,13 @@ protected:
         std::filesystem::remove_all(media_);
     }
 
-    std::string Url(const std::string& file) const {
-        return std::string("http://") + kLabAddress + ":8089/" + file;
+    std::unique_ptr<ChildProcess> Serve(int port, bool ranges = true) {
+        std::vector<std::string> arguments{MEDIA_SERVER, kLabAddress, std::to_string(port), media_};
+        if (!ranges) arguments.push_back("--no-ranges");
+        return std::make_unique<ChildProcess>("/usr/bin/python3", arguments);
+    }
+    std::string Url(const std::string& file, int port = 8089) const {
+        return std::string("http://") + kLabAddress + ":" + std::to_string(port) + "/" + file;
     }
     Reply Transport() {
         return peer->Call(kAVTransport, "GetTransportInfo", {{"InstanceID", "0"}});
@@ -271,6 +290,60 @@ TEST_F(PlayingRenderer, StopsAtTheEndOfTheStream) {
     ASSERT_TRUE(Command("Seek", {{"Unit", "REL_TIME"}, {"Target", "00:00:04"}}));
     EXPECT_TRUE(Eventually([&] { return Transport()["CurrentTransportState"] == "STOPPED"; }, 8));
     EXPECT_EQ(Transport()["CurrentTransportStatus"], "OK");
+    EXPECT_EQ(RelTime(), 0);
+}
+
+// A server without byte ranges (python3 -m http.server) answers the seek's
+// range with the whole file; the renderer reads it anew up to the target.
+TEST_F(PlayingRenderer, SeeksWhilePlayingWithAndWithoutByteRanges) {
+    ASSERT_TRUE(ready);
+    WriteTone(media_ + "/long.wav", 10);
+    auto plain = Serve(8088, false);
+    ASSERT_FALSE(plain->WaitForOutput("serving", 10).empty()) << plain->Output();
+    for (const std::string& url : {Url("long.wav"), Url("long.wav", 8088)}) {
+        SCOPED_TRACE(url);
+        ASSERT_TRUE(
+            Command("SetAVTransportURI", {{"CurrentURI", url}, {"CurrentURIMetaData", ""}}));
+        ASSERT_TRUE(Command("Play", {{"Speed", "1"}}));
+        EXPECT_TRUE(Eventually([&] { return RelTime() >= 1; }));
+        for (int target : {6, 2}) {
+            ASSERT_TRUE(Command("Seek", {{"Unit", "REL_TIME"},
+                                         {"Target", "00:00:0" + std::to_string(target)}}));
+            EXPECT_EQ(Transport()["CurrentTransportState"], "PLAYING");
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            const int now = RelTime();
+            EXPECT_GE(now, target + 1) << renderer->Process().Output();
+            EXPECT_LE(now, target + 2);
+            Reply transport = Transport();
+            EXPECT_EQ(transport["CurrentTransportState"], "PLAYING");
+            EXPECT_EQ(transport["CurrentTransportStatus"], "OK");
+        }
+    }
+    EXPECT_THAT(renderer->Process().Output(), Not(HasSubstr("cannot play")));
+}
+
+// What a phone app checks before it casts a photo, and the photo: shown and
+// PLAYING until Stop, where a picture alone would end at once.
+TEST_F(PlayingRenderer, AnnouncesDlnaProfilesAndShowsAPhotoUntilStop) {
+    ASSERT_TRUE(ready);
+    const std::string sink = peer->Call(kConnectionManager, "GetProtocolInfo")["Sink"];
+    for (const char* entry : {"http-get:*:audio/x-wav:*", "http-get:*:audio/mpeg:DLNA.ORG_PN=MP3",
+                              "http-get:*:audio/L16;rate=44100;channels=2:DLNA.ORG_PN=LPCM",
+                              "http-get:*:image/jpeg:DLNA.ORG_PN=JPEG_LRG",
+                              "http-get:*:image/png:DLNA.ORG_PN=PNG_LRG"})
+        EXPECT_THAT(sink, HasSubstr(entry));
+    EXPECT_THAT(sink, Not(HasSubstr("x-raw")));
+
+    WriteBlackJpeg(media_ + "/photo.jpg");
+    ASSERT_TRUE(Command("SetAVTransportURI",
+                        {{"CurrentURI", Url("photo.jpg")}, {"CurrentURIMetaData", ""}}));
+    ASSERT_TRUE(Command("Play", {{"Speed", "1"}}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    Reply shown = Transport();
+    EXPECT_EQ(shown["CurrentTransportState"], "PLAYING") << renderer->Process().Output();
+    EXPECT_EQ(shown["CurrentTransportStatus"], "OK");
+    ASSERT_TRUE(Command("Stop"));
+    EXPECT_EQ(Transport()["CurrentTransportState"], "STOPPED");
 }
 
 TEST_F(PlayingRenderer, AMissingFileIsAnErrorAndTheRendererCarriesOn) {
@@ -291,3 +364,52 @@ TEST_F(PlayingRenderer, AMissingFileIsAnErrorAndTheRendererCarriesOn) {
 }
 
 }  // namespace
+
+// Control points that follow the renderer through events alone: what each
+// request and GStreamer change, in order, for every live subscriber; one
+// that died and one that stopped reading hold nobody up.
+TEST_F(PlayingRenderer, SubscribersFollowEveryChangeThroughLastChangeAlone) {
+    ASSERT_TRUE(ready);
+    const std::string name = "lab playing renderer";
+    GupnpSubscriber first(name), second(name), dead(name), stalled(name);
+    for (GupnpSubscriber* subscriber : {&first, &second, &dead, &stalled})
+        ASSERT_TRUE(subscriber->WaitUntilSubscribed()) << subscriber->Process().Output();
+    dead.Process().Stop(SIGKILL);
+    kill(stalled.Process().Pid(), SIGSTOP);
+
+    const auto both = [&](const std::string& service, const std::string& text) {
+        for (GupnpSubscriber* subscriber : {&first, &second})
+            EXPECT_NE(subscriber->WaitForEvent(service, text), "")
+                << text << "\n" << subscriber->Process().Output() << renderer->Process().Output();
+    };
+    ASSERT_TRUE(Command("SetAVTransportURI",
+                        {{"CurrentURI", Url("tone.wav")}, {"CurrentURIMetaData", ""}}));
+    both("AVT", "<AVTransportURI val=\"" + Url("tone.wav") + "\"/>");
+    ASSERT_TRUE(Command("Play", {{"Speed", "1"}}));
+    both("AVT", "<TransportState val=\"PLAYING\"/>");
+    ASSERT_TRUE(Command("Pause"));
+    both("AVT", "<TransportState val=\"PAUSED_PLAYBACK\"/>");
+    ASSERT_TRUE(Command("Seek", {{"Unit", "REL_TIME"}, {"Target", "0:00:03"}}));
+    ASSERT_TRUE(Command("Play", {{"Speed", "1"}}));
+    both("AVT", "<TransportState val=\"PLAYING\"/>");
+    ASSERT_TRUE(peer->Call(kRenderingControl, "SetVolume",
+                           {{"InstanceID", "0"}, {"Channel", "Master"}, {"DesiredVolume", "30"}})
+                    .ok);
+    both("RCS", "<Volume channel=\"Master\" val=\"30\"/>");
+    // The tone ends two seconds after the seek target.
+    both("AVT", "<TransportState val=\"STOPPED\"/>");
+
+    ASSERT_TRUE(Command("SetAVTransportURI",
+                        {{"CurrentURI", Url("missing.wav")}, {"CurrentURIMetaData", ""}}));
+    // The new URI and the failure may come in one event.
+    peer->Call(kAVTransport, "Play", {{"InstanceID", "0"}, {"Speed", "1"}});
+    both("AVT", "<TransportStatus val=\"ERROR_OCCURRED\"/>");
+
+    ASSERT_TRUE(Command("SetAVTransportURI",
+                        {{"CurrentURI", Url("tone.wav")}, {"CurrentURIMetaData", ""}}));
+    ASSERT_TRUE(Command("Play", {{"Speed", "1"}}));
+    both("AVT", "<TransportState val=\"PLAYING\"/>");
+    ASSERT_TRUE(Command("Stop"));
+    both("AVT", "<TransportState val=\"STOPPED\"/>");
+    kill(stalled.Process().Pid(), SIGCONT);
+}

@@ -68,7 +68,7 @@ TEST(RendererState, SettersRacingNetworkQueriesNeverTearAnAnswer) {
     for (int c = 0; c < kClients; ++c) {
         clients.emplace_back([&] {
             for (int i = 0; i < kRequests; ++i) {
-                HttpResponse response = SoapCall(host, port, "/AVTransport/control", kAVTransport,
+                WireResponse response = SoapCall(host, port, "/AVTransport/control", kAVTransport,
                                                  "GetPositionInfo", {{"InstanceID", "0"}});
                 if (response.status != 200) {
                     ++failed;

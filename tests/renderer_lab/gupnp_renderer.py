@@ -21,29 +21,11 @@ gi.require_version("GSSDP", "1.6")
 from gi.repository import GLib, GObject, GUPnP  # noqa: E402
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from gupnp_context import new_context  # noqa: E402
+from gupnp_context import find_device, string_value  # noqa: E402
 
 warnings.simplefilter("ignore", DeprecationWarning)
 
 RENDERER = "urn:schemas-upnp-org:device:MediaRenderer:1"
-
-
-def find_renderer(interface, name, timeout=20):
-    context = new_context(interface)
-    control_point = GUPnP.ControlPoint.new(context, RENDERER)
-    loop = GLib.MainLoop()
-    found = []
-
-    def available(_cp, proxy):
-        if proxy.get_friendly_name() == name:
-            found.append(proxy)
-            loop.quit()
-
-    control_point.connect("device-proxy-available", available)
-    control_point.set_active(True)
-    GLib.timeout_add_seconds(timeout, loop.quit)
-    loop.run()
-    return (found[0] if found else None), (context, control_point)
 
 
 def out_arguments(service, action_name, cache):
@@ -63,13 +45,6 @@ def out_arguments(service, action_name, cache):
     if info is None:
         return []
     return [a.name for a in info.arguments if a.direction == GUPnP.ServiceActionArgDirection.OUT]
-
-
-def string_value(text):
-    v = GObject.Value()
-    v.init(GObject.TYPE_STRING)
-    v.set_string(text)
-    return v
 
 
 def escape(text):
@@ -98,7 +73,7 @@ def answer(device, line, cache):
 
 def main():
     interface, name = sys.argv[1], sys.argv[2]
-    device, _keep = find_renderer(interface, name)
+    device, _keep = find_device(interface, RENDERER, friendly_name=name)
     if device is None:
         print("not found", flush=True)
         return 1

@@ -2,7 +2,9 @@
 """Serves one directory over HTTP on the given address and port, with byte
 ranges (python3 -m http.server has none, and a renderer seeks with them).
 
-usage: media_server.py ADDRESS PORT DIRECTORY
+usage: media_server.py ADDRESS PORT DIRECTORY [--no-ranges]
+--no-ranges answers as python3 -m http.server does: the whole file to every
+request, Range or not, and no Accept-Ranges header.
 Prints "serving" once listening.
 """
 import http.server
@@ -12,6 +14,8 @@ import sys
 
 
 class RangeHandler(http.server.SimpleHTTPRequestHandler):
+    ranges = True
+
     def send_head(self):
         path = self.translate_path(self.path)
         if not os.path.isfile(path):
@@ -19,7 +23,7 @@ class RangeHandler(http.server.SimpleHTTPRequestHandler):
             return None
         size = os.path.getsize(path)
         start, end = 0, size - 1
-        match = re.fullmatch(r"bytes=(\d*)-(\d*)", self.headers.get("Range", ""))
+        match = self.ranges and re.fullmatch(r"bytes=(\d*)-(\d*)", self.headers.get("Range", ""))
         if match and (match.group(1) or match.group(2)):
             if match.group(1):
                 start = int(match.group(1))
@@ -34,7 +38,8 @@ class RangeHandler(http.server.SimpleHTTPRequestHandler):
         else:
             self.send_response(200)
         self.send_header("Content-Type", self.guess_type(path))
-        self.send_header("Accept-Ranges", "bytes")
+        if self.ranges:
+            self.send_header("Accept-Ranges", "bytes")
         self.send_header("Content-Length", str(end - start + 1))
         self.end_headers()
         body = open(path, "rb")
@@ -56,6 +61,7 @@ class RangeHandler(http.server.SimpleHTTPRequestHandler):
 
 def main():
     address, port, directory = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+    RangeHandler.ranges = "--no-ranges" not in sys.argv[4:]
     os.chdir(directory)
     server = http.server.ThreadingHTTPServer((address, port), RangeHandler)
     print("serving", flush=True)

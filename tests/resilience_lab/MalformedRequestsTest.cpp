@@ -137,7 +137,7 @@ TEST_P(MalformedRequests, AreRefusedAndTheProgramKeepsAnswering) {
             SCOPED_TRACE(file.filename().string() + " to " + service.type);
             // Half-closed: a body shorter than announced ends at once instead
             // of after libupnp's 30 s read time-out.
-            const HttpResponse answer = RawHttpExchange(
+            const WireResponse answer = RawHttpExchange(
                 program->Address(), program->Port(), Expand(request, *program, service), 60, true);
             ++sent;
             // libupnp's own refusals carry no SOAP body; ours must be faults.
@@ -163,7 +163,7 @@ TEST_P(MalformedRequests, HostileHostsAndAPathlessSubscribeAreRefused) {
     const std::string address = program->Address();
     const std::string port = std::to_string(program->Port());
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const HttpResponse answer = RawHttpExchange(
+        const WireResponse answer = RawHttpExchange(
             address, program->Port(),
             "SUBSCRIBE http://" + address + " HTTP/1.1\r\nHOST: " + address + ":" + port +
                 "\r\nSID: uuid:00000000-0000-0000-0000-000000000000\r\n"
@@ -197,7 +197,7 @@ TEST_P(MalformedRequests, HostileHostsAndAPathlessSubscribeAreRefused) {
         "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:" +
         service.action + " xmlns:u=\"" + service.type + "\">" + Arguments(service.arguments, 0) +
         "</u:" + service.action + "></s:Body></s:Envelope>";
-    const HttpResponse soap = RawHttpExchange(
+    const WireResponse soap = RawHttpExchange(
         address, program->Port(),
         "POST " + service.control_path + " HTTP/1.1\r\nHOST: rebound.example:" + port +
             "\r\nCONTENT-TYPE: text/xml; charset=\"utf-8\"\r\nSOAPACTION: \"" + service.type +

@@ -5,18 +5,19 @@
 
 #include <deque>
 
-#include "AuthenticationActionFilter.h"
-#include "AuthenticationManager.h"
-#include "AuthenticationService.h"
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNAServiceFactory.h"
-#include "DeviceTypes.h"
-#include "RemoteAuthentication.h"
 #include "ServerTestSupport.h"
 #include "UpnpClient.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "common/DeviceTypes.h"
+#include "controller/KnownDevices.h"
+#include "controller/RemoteAuthentication.h"
+#include "server/AuthenticationActionFilter.h"
+#include "server/AuthenticationManager.h"
+#include "server/AuthenticationService.h"
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
@@ -171,7 +172,8 @@ TEST_F(Authentication, OnlyTheGuardedActionIsFiltered) {
 }
 
 TEST_F(Authentication, BothActionsFailWhenTheManagerIsGone) {
-    AuthenticationService orphan{AuthenticationInfo(), std::make_shared<AuthenticationManager>()};
+    AuthenticationService orphan{AuthenticationInfo(),
+                                 std::make_shared<AuthenticationManager>(cache)};
     UniqueXmlDocument scpd(ixmlLoadDocument(ShippedData("Authentication.xml").c_str()));
     ASSERT_TRUE(orphan.LoadActionsFrom(scpd.get()));
     for (const auto& [action, fixture] : {std::pair{"GetChallenge", "GetChallenge.xml"},
@@ -202,7 +204,6 @@ TEST_F(Authentication, PendingClientsAreBoundedOldestFirst) {
 class BrowseGuard : public testing::Test {
 protected:
     void SetUp() override {
-        HardwareAddressCache::Instance().SetTable(table);
         table->Set(Ipv4(kClientA), kMacA);
         // A root being built: description without an Authentication service;
         // libupnp is not running, so the root stays unregistered.
@@ -221,8 +222,6 @@ protected:
         UpnpUtility::Instance().Finish();
         UpnpUtility::Destroy();
         GetCapturedStderr();
-        HardwareAddressCache::Instance().SetTable(
-            std::make_shared<platform::KernelNeighbourTable>());
     }
     int Browse(const std::string& client) {
         ServerCall call("Browse", "Browse_metadata.xml", client);
@@ -234,6 +233,7 @@ protected:
 
     std::shared_ptr<platform::StaticNeighbourTable> table =
         std::make_shared<platform::StaticNeighbourTable>();
+    HardwareAddressCache cache{table};
     std::shared_ptr<UpnpRootDevice> root;
 };
 
@@ -249,8 +249,8 @@ TEST_F(BrowseGuard, OnlyALocalServerWithAManagerGetsTheFilter) {
         {kMediaServerType, true, true},
     };
     for (const auto& c : cases) {
-        auto manager = c.manager ? std::make_shared<AuthenticationManager>() : nullptr;
-        DLNAServiceFactory factory(nullptr, nullptr, manager);
+        auto manager = c.manager ? std::make_shared<AuthenticationManager>(cache) : nullptr;
+        DLNAServiceFactory factory(nullptr, nullptr, manager, nullptr);
         DeviceInfo device;
         device.deviceType = c.device_type;
         ASSERT_TRUE(factory.CreateService(device, AuthenticationInfo()));
@@ -276,7 +276,7 @@ protected:
         Authentication::SetUp();
         manager->SetPassword("secret");
         UniqueXmlDocument scpd(ixmlLoadDocument(ShippedData("Authentication.xml").c_str()));
-        DLNAServiceFactory factory(nullptr, nullptr, nullptr);
+        DLNAServiceFactory factory(nullptr, nullptr, nullptr, nullptr);
         auto remote = factory.CreateService(DeviceInfo{}, AuthenticationInfo());
         ASSERT_TRUE(remote && remote->LoadActionsFrom(scpd.get()));
         device = std::make_shared<UpnpClient>(DeviceInfo{}, 0,
@@ -311,7 +311,7 @@ TEST_F(RemoteExchange, ADeviceWithoutTheServiceOrAnUnknownHandleIsRefused) {
     EXPECT_EQ(AuthenticateTo(*device, "secret", [](UpnpAction&) { return -207; }),
               DLNA_E_AUTHENTICATION_FAILED);
     EXPECT_EQ(DLNA_DMSC_Authenticate(device.get(), "secret"), DLNA_E_INVALID_ARGUMENT);
-    DLNAContext::Instance().AddKnownDevice(device, -1);
+    DLNAContext::Instance().Devices().Add(device, -1);
     EXPECT_EQ(DLNA_DMSC_Authenticate(device.get(), nullptr), DLNA_E_INVALID_ARGUMENT);
     DLNA_Finalize();
 }

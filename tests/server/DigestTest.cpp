@@ -1,7 +1,7 @@
 // HMAC-MD5 against RFC 2202's published vectors, Base64 both ways.
 #include <gtest/gtest.h>
 
-#include "AuthenticationDigest.h"
+#include "common/AuthenticationDigest.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // clock.
 #include <gtest/gtest.h>
 
-#include "HardwareAddressCache.h"
 #include "ServerTestSupport.h"
+#include "server/HardwareAddressCache.h"
 
 namespace {
 

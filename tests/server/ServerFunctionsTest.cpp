@@ -1,17 +1,20 @@
 // The server family's device functions on a server device built from the
-// shipped description (in a private copy: setting the identity rewrites it).
+// shipped description (in a private copy, which must stay as installed).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "DLNA.h"
-#include "DLNAContext.h"
-#include "DLNAServiceFactory.h"
-#include "MediaServer.h"
 #include "ServerTestSupport.h"
 #include "UpnpRootDevice.h"
 #include "UpnpUtility.h"
+#include "api/DLNAContext.h"
+#include "api/DLNAServiceFactory.h"
+#include "renderer/MediaRenderer.h"
+#include "server/MediaServer.h"
 
 namespace fs = std::filesystem;
 using testing::internal::CaptureStderr;
@@ -31,7 +34,8 @@ protected:
         // libupnp is not running: the device is built but never registered.
         UpnpUtility::Instance().CreateDevice(
             directory + "/DMS.xml",
-            std::make_shared<DLNAServiceFactory>(nullptr, &context.Server(), nullptr));
+            std::make_shared<DLNAServiceFactory>(nullptr, &context.Server(), nullptr,
+                                                 &DLNAContext::Shares()));
         GetCapturedStderr();
         root = UpnpUtility::Instance().RootDevice();
         ASSERT_TRUE(root);
@@ -86,4 +90,28 @@ TEST_F(DmsDeviceInfo, GetGivesTheDescriptionAndSetChangesOnlyTheFieldsGiven) {
     EXPECT_NE(root->ServedDescription().find("Living room &amp; den"), std::string::npos);
     DLNA_FreeDeviceInfo(&before);
     DLNA_FreeDeviceInfo(&after);
+}
+
+// The installed description keeps its placeholders for the next start; the
+// renderer's Set, like the server's, reports a rewrite that failed.
+TEST_F(DmsDeviceInfo, SetNeverWritesTheInstalledDescriptionAndReportsFailure) {
+    const auto installed = [&] {
+        std::ifstream in(directory + "/DMS.xml", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = installed();
+    DLNAContext::Instance().Server().Bind(root);
+    DLNAContext::Instance().Renderer().Bind(root);
+    DLNA_DEVICE_INFO change{};
+    change.friendly_name = const_cast<char*>("Kitchen");
+    EXPECT_EQ(DLNA_DMS_SetDeviceInfo(&change), DLNA_OK);
+    EXPECT_EQ(DLNA_DMR_SetDeviceInfo(&change), DLNA_OK);
+    EXPECT_NE(root->ServedDescription().find("Kitchen"), std::string::npos);
+    EXPECT_EQ(installed(), before);
+
+    root->Stop();  // nothing served any more: nothing to rewrite
+    CaptureStderr();
+    EXPECT_EQ(DLNA_DMS_SetDeviceInfo(&change), DLNA_E_FAILED);
+    EXPECT_EQ(DLNA_DMR_SetDeviceInfo(&change), DLNA_E_FAILED);
+    GetCapturedStderr();
 }

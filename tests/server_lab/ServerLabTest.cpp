@@ -149,7 +149,8 @@ TEST_F(ServerLab, BrowsesTheRootTheCategoriesAndAnItem) {
     EXPECT_THAT(didl, HasSubstr("<dc:title>song.mp3</dc:title>"));
     EXPECT_THAT(didl, HasSubstr("<dc:title>clip.wav</dc:title>"));
     EXPECT_THAT(didl, Not(HasSubstr("deep.mp3")));
-    EXPECT_THAT(didl, HasSubstr("protocolInfo=\"http-get:*:audio/mpeg:*\""));
+    EXPECT_THAT(didl,
+                HasSubstr("protocolInfo=\"http-get:*:audio/mpeg:DLNA.ORG_PN=MP3;DLNA.ORG_OP=01;"));
     ASSERT_EQ(Ids(didl, "item").size(), 2u);
 
     CommandResult item = Client("browse " + Ids(didl, "item").front() + " BrowseMetadata 0 0");
@@ -169,16 +170,41 @@ TEST_F(ServerLab, AnswersTheFixedQueries) {
         const char* argument;
         const char* value;
     } queries[] = {
-        {"GetSystemUpdateID", "Id", "0"},
         {"GetSearchCapabilities", "SearchCaps",
-         "dc:title,dc:creator,dc:date,res@protocolInfo,res@size"},
-        {"GetSortCapabilities", "SortCaps", "dc:title,dc:creator,upnp:class"},
+         "@id,upnp:class,dc:title,res@protocolInfo,res@size"},
+        {"GetSortCapabilities", "SortCaps",
+         "dc:title,dc:creator,dc:date,upnp:class,upnp:album,upnp:originalTrackNumber"},
     };
     for (const auto& q : queries) {
         CommandResult run = Client(std::string("call ") + kCds + " " + q.action + " " + q.argument);
         ASSERT_EQ(run.status, 0) << run.output;
         EXPECT_EQ(Field(run.output, q.argument), q.value);
     }
+    // Every file shared at the start counted as a change.
+    CommandResult update = Client(std::string("call ") + kCds + " GetSystemUpdateID Id");
+    ASSERT_EQ(update.status, 0) << update.output;
+    EXPECT_THAT(Field(update.output, "Id"), testing::MatchesRegex("[1-9][0-9]*"));
+}
+
+TEST_F(ServerLab, GupnpSearchesMusicByClass) {
+    const auto search = [&](const std::string& criteria, const std::string& sort) {
+        return Client(std::string("call ") + kCds + " Search Result,TotalMatches ContainerID=0 " +
+                      ShellQuote("SearchCriteria=" + criteria) + " Filter=* StartingIndex=0" +
+                      " RequestedCount=0 " + ShellQuote("SortCriteria=" + sort));
+    };
+    CommandResult music =
+        search(R"(upnp:class derivedfrom "object.item.audioItem")", "-dc:title");
+    ASSERT_EQ(music.status, 0) << music.output;
+    EXPECT_EQ(Field(music.output, "TotalMatches"), "2");
+    const std::string didl = Field(music.output, "Result");
+    const size_t song = didl.find("<dc:title>song.mp3</dc:title>");
+    const size_t clip = didl.find("<dc:title>clip.wav</dc:title>");
+    EXPECT_NE(clip, std::string::npos) << didl;
+    EXPECT_LT(song, clip) << didl;
+
+    CommandResult refused = search("upnp:class derivedfrom", "");
+    EXPECT_EQ(refused.status, 2) << refused.output;
+    EXPECT_THAT(refused.output, HasSubstr("fault 708"));
 }
 
 TEST_F(ServerLab, ServesSharedFilesByteForByteAndNothingElse) {
@@ -213,6 +239,61 @@ TEST_F(ServerLab, ServesSharedFilesByteForByteAndNothingElse) {
                                  "/share/%2e%2e/%2e%2e/etc/passwd", "/%2e%2e/%2e%2e/etc/passwd",
                                  "/share/..%2f..%2fetc/passwd", "/notes.txt", "/share/notes.txt"})
         EXPECT_EQ(Status("", unshared), "404") << unshared;
+}
+
+// What Samsung, LG and Sony TVs ask before they play and seek.
+TEST_F(ServerLab, AnswersTheDlnaHeadersTelevisionsAskFor) {
+    const CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    ASSERT_EQ(music.status, 0) << music.output;
+    const std::string song = ItemUrl(Field(music.output, "Result"), "song\\.mp3");
+    const CommandResult pictures = Client("browse 3 BrowseDirectChildren 0 0");
+    ASSERT_EQ(pictures.status, 0) << pictures.output;
+    const std::string photo = ItemUrl(Field(pictures.output, "Result"), "photo\\.jpg");
+    EXPECT_THAT(Field(pictures.output, "Result"), HasSubstr(":image/jpeg:DLNA.ORG_PN=JPEG_LRG;"));
+    const auto headers = [](const std::string& options, const std::string& url) {
+        return RunCommand("curl -s -f -D - -o /dev/null --max-time 10 " + options + " " + url)
+            .output;
+    };
+    const auto count = [](const std::string& text, const std::string& part) {
+        size_t n = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    const char* ask = "-H 'getcontentFeatures.dlna.org: 1'";
+
+    const struct {
+        std::string url;
+        std::string options;
+        std::string expected;
+        std::string not_expected;
+    } cases[] = {
+        {song, ask,
+         "\r\ncontentFeatures.dlna.org: DLNA.ORG_PN=MP3;DLNA.ORG_OP=01;DLNA.ORG_CI=0;"
+         "DLNA.ORG_FLAGS=01700000000000000000000000000000\r\n",
+         ""},
+        {song, "", "\r\ntransferMode.dlna.org: Streaming\r\n", "contentFeatures"},
+        {song, "-H 'transferMode.dlna.org: Background'",
+         "\r\ntransferMode.dlna.org: Background\r\n", ""},
+        {song, "-H 'transferMode.dlna.org: Interactive'",
+         "\r\ntransferMode.dlna.org: Streaming\r\n", ""},
+        {photo, ask + std::string(" -I"),
+         "\r\ncontentFeatures.dlna.org: DLNA.ORG_PN=JPEG_LRG;DLNA.ORG_OP=01;DLNA.ORG_CI=0;"
+         "DLNA.ORG_FLAGS=00F00000000000000000000000000000\r\n",
+         ""},
+        {photo, "", "\r\ntransferMode.dlna.org: Interactive\r\n", ""},
+        {song, ask + std::string(" -r 0-99"), "\r\ntransferMode.dlna.org: Streaming\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string answer = headers(c.options, c.url);
+        EXPECT_THAT(answer, HasSubstr(c.expected)) << c.options;
+        if (!c.not_expected.empty()) {
+            EXPECT_THAT(answer, Not(HasSubstr(c.not_expected))) << c.options;
+        }
+        // libupnp's own, once.
+        EXPECT_EQ(count(answer, "Accept-Ranges: bytes\r\n"), 1u) << c.options << answer;
+        EXPECT_EQ(count(answer, "transferMode.dlna.org:"), 1u) << c.options << answer;
+    }
 }
 
 namespace {
@@ -276,7 +357,7 @@ TEST_F(RendererLab, GmediarenderFetchesAndPlaysASharedItem) {
         "/usr/bin/gmediarender",
         {"-I", "lab0", "--port", "49530", "-f", "Lab Renderer", "-o", "gst", "--gstout-audiosink",
          "fakesink", "--gstout-videosink", "fakesink", "--logfile", "stdout"});
-    ASSERT_TRUE(renderer.WaitForOutput("Ready for rendering", 20)) << renderer.Output();
+    ASSERT_FALSE(renderer.WaitForOutput("Ready for rendering").empty()) << renderer.Output();
     CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
     const std::string url = ItemUrl(Field(music.output, "Result"), "clip\\.wav");
     ASSERT_FALSE(url.empty()) << music.output;
@@ -354,7 +435,7 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
     unsetenv("XDG_CONFIG_HOME");
     for (const auto& c : cases) {
         ChildProcess run(kStage + "/bin/dlna-server", c.arguments);
-        const int status = run.Stop(0, 20);
+        const int status = run.Wait();
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.message << run.Output();
         const std::string output = run.Output();
         EXPECT_THAT(output, HasSubstr(std::string("dlna-server: ") + c.message));
@@ -369,7 +450,7 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
     WriteFile(fs::path(home) / "Videos" / "film.mp4", "x");
     {
         ChildProcess run(kStage + "/bin/dlna-server", {"--ip", kServerIp});
-        EXPECT_TRUE(run.WaitForOutput("dlna-server: shared 2 files from 2 folders in "))
+        EXPECT_FALSE(run.WaitForOutput("dlna-server: shared 2 files from 2 folders in ").empty())
             << run.Output();
         EXPECT_THAT(run.Output(), HasSubstr(std::string("dlna-server: sharing ") + home +
                                             "/Musik, " + home + "/Videos\n"));
@@ -385,8 +466,10 @@ TEST(ServerStartLab, ShowsProgressOnATerminalAndTheFinalCount) {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     for (int i = 0; i < 50; ++i)
         WriteFile(fs::path(pattern) / ("t" + std::to_string(i) + ".mp3"), "x");
-    ChildProcess run(kStage + "/bin/dlna-server", {"--ip", kServerIp, pattern}, /*pty=*/true);
-    EXPECT_TRUE(run.WaitForOutput("dlna-server: shared 50 files from 1 folder in "))
+    ChildProcess::Setup terminal;
+    terminal.terminal = true;
+    ChildProcess run(kStage + "/bin/dlna-server", {"--ip", kServerIp, pattern}, terminal);
+    EXPECT_FALSE(run.WaitForOutput("dlna-server: shared 50 files from 1 folder in ").empty())
         << run.Output();
     EXPECT_THAT(run.Output(), HasSubstr("\rsharing: "));
     EXPECT_THAT(run.Output(), HasSubstr(" files/s"));

@@ -1,7 +1,7 @@
 #pragma once
 // Runs a program as a child the way an operator or another program would:
-// its output goes to a private log file the test reads, and it may be given
-// a pipe on standard input for a line protocol.
+// its output goes to a private log file (or a terminal) the test reads, and
+// it may be given a pipe on standard input for a line protocol.
 #include <sys/types.h>
 
 #include <string>
@@ -13,6 +13,9 @@ public:
         std::vector<std::pair<std::string, std::string>> environment;
         std::string directory;    // empty: this process's
         bool input_pipe = false;  // otherwise standard input is /dev/null
+        // Standard input, output and error are a terminal (a pty), which
+        // programs write to differently.
+        bool terminal = false;
     };
 
     ChildProcess(const std::string& executable, const std::vector<std::string>& arguments,
@@ -40,10 +43,25 @@ public:
     int Wait(int timeout_seconds = 20);
     // Everything the child wrote to standard output and error so far.
     std::string Output() const;
+    // Resident memory in KiB; 0 when it cannot be read.
+    long ResidentKiB() const;
 
 private:
+    // Reads what waits on the terminal: a child whose terminal fills up blocks.
+    void Drain() const;
+
     pid_t pid_ = -1;
     int input_ = -1;
     int status_ = -1;
+    int terminal_ = -1;
     std::string log_path_;
+    mutable std::string terminal_output_;
 };
+
+struct CommandResult {
+    int status = -1;  // exit status, -1 when it did not exit normally
+    std::string output;
+};
+// Runs a shell command to its end, standard error joined to the output.
+CommandResult RunCommand(const std::string& command);
+std::string ShellQuote(const std::string& text);

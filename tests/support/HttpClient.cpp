@@ -35,12 +35,12 @@ std::string Dechunk(const std::string& body) {
 
 }  // namespace
 
-std::string HttpResponse::Header(const std::string& name) const {
+std::string WireResponse::Header(const std::string& name) const {
     auto it = headers.find(Lower(name));
     return it == headers.end() ? std::string() : it->second;
 }
 
-HttpResponse HttpRequest(const std::string& host, int port, const std::string& method,
+WireResponse HttpRequest(const std::string& host, int port, const std::string& method,
                          const std::string& path,
                          const std::vector<std::pair<std::string, std::string>>& headers,
                          const std::string& body) {
@@ -53,9 +53,9 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
     return RawHttpExchange(host, port, request);
 }
 
-HttpResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
+WireResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
                              int timeout_seconds, bool half_close) {
-    HttpResponse response;
+    WireResponse response;
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return response;
     timeval timeout{timeout_seconds, 0};
@@ -107,7 +107,7 @@ HttpResponse RawHttpExchange(const std::string& host, int port, const std::strin
     return response;
 }
 
-HttpResponse SoapCall(const std::string& host, int port, const std::string& control_path,
+WireResponse SoapCall(const std::string& host, int port, const std::string& control_path,
                       const std::string& service_type, const std::string& action,
                       const std::vector<std::pair<std::string, std::string>>& arguments) {
     std::string body =

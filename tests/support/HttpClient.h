@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-struct HttpResponse {
+// Not HttpResponse: the framework has one of that name, and tests link both.
+struct WireResponse {
     int status = 0;  // 0: no response at all
     std::map<std::string, std::string> headers;  // names lower-cased
     std::string body;
@@ -13,7 +14,7 @@ struct HttpResponse {
     std::string Header(const std::string& name) const;
 };
 
-HttpResponse HttpRequest(const std::string& host, int port, const std::string& method,
+WireResponse HttpRequest(const std::string& host, int port, const std::string& method,
                          const std::string& path,
                          const std::vector<std::pair<std::string, std::string>>& headers = {},
                          const std::string& body = {});
@@ -22,12 +23,12 @@ HttpResponse HttpRequest(const std::string& host, int port, const std::string& m
 // the connection or `timeout_seconds` pass without data. `half_close` ends
 // the sending side once the request is out, so a server waiting for more
 // body than was announced sees the end at once.
-HttpResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
+WireResponse RawHttpExchange(const std::string& host, int port, const std::string& request,
                              int timeout_seconds = 10, bool half_close = false);
 
 // POSTs a SOAP request for `action` of `service_type` with the given
 // arguments (in order) to the control path.
-HttpResponse SoapCall(const std::string& host, int port, const std::string& control_path,
+WireResponse SoapCall(const std::string& host, int port, const std::string& control_path,
                       const std::string& service_type, const std::string& action,
                       const std::vector<std::pair<std::string, std::string>>& arguments);
 

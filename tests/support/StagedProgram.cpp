@@ -3,7 +3,6 @@
 #include <ixml.h>
 
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -118,13 +117,6 @@ bool StagedProgram::WaitUntilServing(int timeout_seconds) {
     return true;
 }
 
-long StagedProgram::ResidentKiB() const {
-    std::ifstream status("/proc/" + std::to_string(process_.Pid()) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-
 std::vector<ServiceEndpoint> StagedProgram::Services() const {
     std::vector<ServiceEndpoint> services;
     const Document description(HttpRequest(address_, port_, "GET", "/description.xml").body);
@@ -155,7 +147,7 @@ std::vector<ServiceEndpoint> StagedProgram::Services() const {
     return services;
 }
 
-HttpResponse StagedProgram::GoodRequest() const {
+WireResponse StagedProgram::GoodRequest() const {
     switch (kind_) {
         case Kind::Receiver:
             return SoapCall(address_, port_, "/control/tvcontrol",
@@ -178,7 +170,7 @@ HttpResponse StagedProgram::GoodRequest() const {
 }
 
 bool StagedProgram::AnswersGoodRequest() const {
-    const HttpResponse response = GoodRequest();
+    const WireResponse response = GoodRequest();
     if (response.status != 200) return false;
     switch (kind_) {
         case Kind::Receiver:

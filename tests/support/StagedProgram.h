@@ -42,14 +42,13 @@ public:
     const std::string& Address() const { return address_; }
     int Port() const { return port_; }
     pid_t Pid() const { return process_.Pid(); }
-    // Resident memory in KiB; 0 when it cannot be read.
-    long ResidentKiB() const;
+    long ResidentKiB() const { return process_.ResidentKiB(); }
 
     // The services its description lists, read over HTTP.
     std::vector<ServiceEndpoint> Services() const;
     // KeyPress-free requests that succeed whatever came before: GetTVMode,
     // GetTransportInfo, Browse of the root's children.
-    HttpResponse GoodRequest() const;
+    WireResponse GoodRequest() const;
     bool AnswersGoodRequest() const;
 
 private:

@@ -1,0 +1,8 @@
+#pragma once
+// What DLNA renderers look for in the answer for a shared file:
+// contentFeatures.dlna.org (the protocolInfo's fourth field) when they ask
+// with "getcontentFeatures.dlna.org: 1", and transferMode.dlna.org always,
+// their own when they ask for one the file allows. libupnp itself sends
+// "Accept-Ranges: bytes" with every length it knows.
+void DescribeSharedFiles();
+void UndescribeSharedFiles();
