@@ -24,6 +24,11 @@ public:
 
     std::string name;
     std::string value;
+    // Sent as CDATA rather than escaped text. For a large XML document
+    // carried as a value (a DIDL-Lite Result): libixml escapes text one byte
+    // at a time, growing its buffer by a few bytes each, but copies CDATA
+    // whole.
+    bool as_cdata = false;
 };
 
 // Binds an argument to a typed member of its action. The whole text must

@@ -14,6 +14,28 @@ namespace {
 // libupnp keeps the fault text in a fixed buffer of this many bytes.
 constexpr size_t kErrorTextSize = 180;
 
+// Appends `text` to the response's last argument element as CDATA: one
+// section per run without "]]>", which a section cannot hold.
+bool AppendCdata(IXML_Document* response, std::string_view text) {
+    IXML_Node* action = ixmlNode_getFirstChild(xml::AsNode(response));
+    IXML_Node* argument = action ? ixmlNode_getLastChild(action) : nullptr;
+    if (!argument) return false;
+    do {
+        size_t end = text.find("]]>");
+        // Split after "]]": the next section starts with ">".
+        const size_t cut = end == std::string_view::npos ? text.size() : end + 2;
+        const std::string part(text.substr(0, cut));
+        IXML_CDATASection* section = ixmlDocument_createCDATASection(response, part.c_str());
+        if (!section) return false;
+        if (ixmlNode_appendChild(argument, reinterpret_cast<IXML_Node*>(section)) != IXML_SUCCESS) {
+            ixmlNode_free(reinterpret_cast<IXML_Node*>(section));
+            return false;
+        }
+        text.remove_prefix(cut);
+    } while (!text.empty());
+    return true;
+}
+
 void SetError(UpnpActionRequest* request, int code, const std::string& text) {
     UpnpActionRequest_set_ErrCode(request, code);
     UpnpActionRequest_strncpy_ErrStr(request, text.c_str(), kErrorTextSize - 1);
@@ -157,9 +179,14 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     } else {
         for (const auto& result : results) {
             // A value that is not XML text would make the whole response unreadable.
-            if (UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
+            const std::string text = xml::ValidText(result.value);
+            const bool added =
+                UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
                                         result.name.c_str(),
-                                        xml::ValidText(result.value).c_str()) != UPNP_E_SUCCESS) {
+                                        result.as_cdata ? nullptr : text.c_str()) ==
+                    UPNP_E_SUCCESS &&
+                (!result.as_cdata || AppendCdata(response, text));
+            if (!added) {
                 LogLine(FrameworkLog(), LogLevel::Error)
                     << "UpnpAddToActionResponse failed. " << result.name << ": " << result.value;
                 UpnpActionRequest_set_ErrCode(request, upnp_error::kActionFailed);

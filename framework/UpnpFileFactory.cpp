@@ -65,3 +65,17 @@ bool UpnpMemoryFileFactory::GetInfo(UpnpFileInfo* info) {
     FillInfo(info, static_cast<int64_t>(length_), last_modified_, content_type);
     return true;
 }
+
+std::unique_ptr<UpnpFileInterface> UpnpGeneratedFileFactory::Open(int) {
+    SharedBuffer data = producer_();
+    if (!data || data->empty()) return nullptr;
+    const size_t size = data->size();
+    return std::make_unique<UpnpMemoryFile>(std::move(data), size);
+}
+
+bool UpnpGeneratedFileFactory::GetInfo(UpnpFileInfo* info) {
+    SharedBuffer data = producer_();
+    if (!data || data->empty()) return false;
+    FillInfo(info, static_cast<int64_t>(data->size()), 0, content_type);
+    return true;
+}

@@ -2,6 +2,7 @@
 #include <upnp.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,3 +51,20 @@ private:
     size_t length_;
     int64_t last_modified_;
 };
+
+// Content made when asked for (a thumbnail scaled from a picture), by a
+// producer that may cache it; an empty buffer answers as no file.
+class UpnpGeneratedFileFactory : public UpnpFileFactory {
+public:
+    using Producer = std::function<SharedBuffer()>;
+    UpnpGeneratedFileFactory(std::string disk_path, std::string virtual_path,
+                             std::string content_type, Producer producer)
+        : UpnpFileFactory(std::move(disk_path), std::move(virtual_path), std::move(content_type)),
+          producer_(std::move(producer)) {}
+    std::unique_ptr<UpnpFileInterface> Open(int mode) override;
+    bool GetInfo(UpnpFileInfo* info) override;
+
+private:
+    Producer producer_;
+};
+

@@ -110,6 +110,15 @@ void VirtualFileRegistry::AddMemoryFile(const std::string& disk_path,
         owner);
 }
 
+void VirtualFileRegistry::AddGeneratedFile(const std::string& disk_path,
+                                           const std::string& virtual_path,
+                                           const std::string& content_type,
+                                           UpnpGeneratedFileFactory::Producer producer) {
+    Add(std::make_shared<UpnpGeneratedFileFactory>(disk_path, virtual_path, content_type,
+                                                   std::move(producer)),
+        nullptr);
+}
+
 void VirtualFileRegistry::AddDiscFile(const std::string& disk_path,
                                       const std::string& virtual_path,
                                       const std::string& content_type, const void* owner) {

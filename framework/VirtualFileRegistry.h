@@ -33,6 +33,9 @@ public:
                        size_t length, const void* owner = nullptr);
     void AddDiscFile(const std::string& disk_path, const std::string& virtual_path,
                      const std::string& content_type, const void* owner = nullptr);
+    void AddGeneratedFile(const std::string& disk_path, const std::string& virtual_path,
+                          const std::string& content_type,
+                          UpnpGeneratedFileFactory::Producer producer);
     // Removes the earliest registered entry whose disk path names the same
     // file.
     void Remove(const std::string& disk_path);

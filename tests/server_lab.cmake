@@ -15,5 +15,6 @@ halvorn_test(test_server_lab LABEL lab
   PROPERTIES FIXTURES_REQUIRED server_stage)
 target_compile_definitions(test_server_lab PRIVATE
   SERVER_STAGE="${SERVER_STAGE}"
-  MEDIA_CLIENT="${CMAKE_CURRENT_SOURCE_DIR}/server_lab/gupnp_media_client.py")
+  MEDIA_CLIENT="${CMAKE_CURRENT_SOURCE_DIR}/server_lab/gupnp_media_client.py"
+  NODE_MODULES="${PROJECT_SOURCE_DIR}/build/npm/node_modules")
 add_dependencies(test_server_lab dlna-server)

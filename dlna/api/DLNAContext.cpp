@@ -7,6 +7,7 @@
 #include "UpnpUtility.h"
 #include "common/ApiGate.h"
 #include "common/DlnaLog.h"
+#include "content/MetadataScanner.h"
 #include "content/ShareTree.h"
 #include "controller/DLNADeviceListener.h"
 #include "controller/KnownDevices.h"
@@ -51,7 +52,15 @@ DLNAContext& DLNAContext::Instance() {
 
 ShareTree& DLNAContext::Shares() {
     // Never destroyed: the web server's threads may still browse at exit.
-    static auto* tree = new ShareTree();
+    static auto* tree = [] {
+        auto* made = new ShareTree();
+        // The metadata pass starts with the first shared file.
+        made->OnAdded([made](uint64_t id, const std::string& path, const std::string& mime) {
+            static auto* scanner = new MetadataScanner(*made);
+            scanner->Enqueue(id, path, mime);
+        });
+        return made;
+    }();
     return *tree;
 }
 

@@ -60,7 +60,7 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
 
     // Server services.
     if (type == kContentDirectoryType) {
-        if (for_server && shares_) DescribeSharedFiles();
+        if (for_server && shares_) DescribeSharedFiles(*shares_);
         return std::make_shared<ContentDirectoryService>(service, for_server ? shares_ : nullptr);
     }
     if (type == kAuthenticationType) {

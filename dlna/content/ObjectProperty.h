@@ -33,9 +33,8 @@ char FoldCase(char c);
 std::string FoldCase(std::string_view text);
 
 // Calls visit(std::string_view) with each value the object has (the res@
-// ones once per resource) until it returns true; true when one did.
-// Metadata the share tree does not keep yet (creator, artist, album, genre,
-// date, track number) has no value.
+// ones once per resource) until it returns true; true when one did. Tags
+// have values once a reader has filled them in.
 template <class Visit>
 bool AnyValue(const ShareObject& object, ObjectProperty property, Visit&& visit) {
     switch (property) {
@@ -45,6 +44,29 @@ bool AnyValue(const ShareObject& object, ObjectProperty property, Visit&& visit)
         return visit(std::string_view(object.Class()));
     case ObjectProperty::kTitle:
         return visit(std::string_view(object.Title()));
+    case ObjectProperty::kRefId:
+        return !object.RefId().empty() && visit(std::string_view(object.RefId()));
+    case ObjectProperty::kCreator:
+    case ObjectProperty::kArtist:
+    case ObjectProperty::kAlbum:
+    case ObjectProperty::kGenre:
+    case ObjectProperty::kDate:
+    case ObjectProperty::kOriginalTrackNumber: {
+        const auto* item = dynamic_cast<const ShareItem*>(&object);
+        const ItemTags* tags = item ? item->Tags() : nullptr;
+        if (!tags) return false;
+        if (property == ObjectProperty::kOriginalTrackNumber) {
+            if (!tags->track) return false;
+            char digits[12];
+            const auto end = std::to_chars(digits, digits + sizeof digits, tags->track).ptr;
+            return visit(std::string_view(digits, static_cast<size_t>(end - digits)));
+        }
+        const std::string& value = property == ObjectProperty::kAlbum   ? tags->album
+                                   : property == ObjectProperty::kGenre ? tags->genre
+                                   : property == ObjectProperty::kDate  ? tags->date
+                                                                        : tags->artist;
+        return !value.empty() && visit(std::string_view(value));
+    }
     case ObjectProperty::kProtocolInfo:
     case ObjectProperty::kSize: {
         const auto* item = dynamic_cast<const ShareItem*>(&object);

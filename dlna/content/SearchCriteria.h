@@ -23,7 +23,8 @@ class SearchCriteria {
 public:
     // The properties with values to find, for GetSearchCapabilities.
     static constexpr const char* kCapabilities =
-        "@id,upnp:class,dc:title,res@protocolInfo,res@size";
+        "@id,@refID,upnp:class,dc:title,dc:creator,upnp:artist,upnp:album,upnp:genre,dc:date,"
+        "upnp:originalTrackNumber,res@protocolInfo,res@size";
 
     // nullopt for text that is not a criteria (empty text included).
     static std::optional<SearchCriteria> Parse(std::string_view text);

@@ -31,13 +31,24 @@ void FillElement(DLNA_CONTENT_ELEMENT* element, int32_t type, Fill&& fill) {
 
 }  // namespace
 
+const std::string& ShareObject::RefId() const {
+    static const std::string none;
+    return none;
+}
+
 void ShareObject::OpenXml(std::string& out) const {
     out.append(1, '<').append(ElementName()).append(" id=\"");
     xmltext::AppendEscaped(out, id_);
     out += "\" parentID=\"";
     xmltext::AppendEscaped(out, parent_id_);
-    out += restricted_ ? "\" restricted=\"1\">" : "\" restricted=\"0\">";
-    AppendElement(out, "dc:title", title_);
+    out += restricted_ ? "\" restricted=\"1\"" : "\" restricted=\"0\"";
+    if (const std::string& ref = RefId(); !ref.empty()) {
+        out += " refID=\"";
+        xmltext::AppendEscaped(out, ref);
+        out += '"';
+    }
+    out += '>';
+    AppendElement(out, "dc:title", Title());
     AppendElement(out, "upnp:class", Class());
 }
 
@@ -72,9 +83,40 @@ std::unique_ptr<ShareObject> ShareContainer::Clone(std::string_view) const {
     return copy;
 }
 
+void ItemTags::ToXml(std::string& out, std::string_view url_base) const {
+    if (!artist.empty()) {
+        AppendElement(out, "dc:creator", artist);
+        AppendElement(out, "upnp:artist", artist);
+    }
+    if (!album.empty()) AppendElement(out, "upnp:album", album);
+    if (!genre.empty()) AppendElement(out, "upnp:genre", genre);
+    if (!date.empty()) AppendElement(out, "dc:date", date);
+    if (track) AppendElement(out, "upnp:originalTrackNumber", std::to_string(track));
+    if (!album_art.empty()) {
+        out += "<upnp:albumArtURI dlna:profileID=\"JPEG_TN\""
+               " xmlns:dlna=\"urn:schemas-dlna-org:metadata-1-0/\">";
+        xmltext::AppendEscaped(out, url_base);
+        xmltext::AppendEscaped(out, album_art);
+        out += "</upnp:albumArtURI>";
+    }
+}
+
+std::unique_ptr<ShareItem> ShareItem::ViewOf(const ShareItem& original, std::string id,
+                                             std::string parent_id) {
+    auto view = std::make_unique<ShareItem>(std::move(id), std::move(parent_id));
+    view->original_ = &original;
+    view->SetRestricted(original.Restricted());
+    return view;
+}
+
+const std::string& ShareItem::RefId() const {
+    return original_ ? original_->Id() : ShareObject::RefId();
+}
+
 void ShareItem::ToXml(std::string& out, std::string_view url_base) const {
     OpenXml(out);
-    for (const auto& resource : resources_) resource->ToXml(out, url_base);
+    if (const ItemTags* tags = Tags()) tags->ToXml(out, url_base);
+    for (const auto& resource : Resources()) resource->ToXml(out, url_base);
     CloseXml(out);
 }
 
@@ -91,14 +133,15 @@ void ShareItem::ToElement(DLNA_CONTENT_ELEMENT* element, std::string_view url_ba
         item.id = DupString(Id());
         item.parent_id = DupString(ParentId());
         item.title = DupString(Title());
-        if (!resources_.empty()) {
+        const auto& resources = Resources();
+        if (!resources.empty()) {
             item.res = static_cast<DLNA_CONTENT_RESOURCE*>(
-                std::calloc(resources_.size(), sizeof(DLNA_CONTENT_RESOURCE)));
+                std::calloc(resources.size(), sizeof(DLNA_CONTENT_RESOURCE)));
             if (!item.res) throw std::bad_alloc();
-            item.res_count = static_cast<int32_t>(resources_.size());
+            item.res_count = static_cast<int32_t>(resources.size());
         }
-        for (size_t i = 0; i < resources_.size(); ++i) {
-            const ShareResource& resource = *resources_[i];
+        for (size_t i = 0; i < resources.size(); ++i) {
+            const ShareResource& resource = *resources[i];
             DLNA_CONTENT_RESOURCE& res = item.res[i];
             res.uri = DupString(std::string(url_base) + resource.Url());
             res.protocol_info.protocol = DupString(resource.Info().protocol);
@@ -114,8 +157,14 @@ void ShareItem::ToElement(DLNA_CONTENT_ELEMENT* element, std::string_view url_ba
 std::unique_ptr<ShareObject> ShareItem::Clone(std::string_view url_base) const {
     auto copy = std::make_unique<ShareItem>(Id(), ParentId(), Title());
     copy->SetRestricted(Restricted());
-    copy->SetClass(class_);
-    for (const auto& resource : resources_) {
+    copy->SetClass(Class());
+    if (const ItemTags* tags = Tags()) {
+        auto tags_copy = std::make_unique<ItemTags>(*tags);
+        if (!tags_copy->album_art.empty())
+            tags_copy->album_art = std::string(url_base) + tags_copy->album_art;
+        copy->SetTags(std::move(tags_copy));
+    }
+    for (const auto& resource : Resources()) {
         auto resource_copy = resource->Clone();
         resource_copy->SetUrl(std::string(url_base) + resource->Url());
         copy->AddResource(std::move(resource_copy));

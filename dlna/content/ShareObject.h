@@ -20,7 +20,9 @@ public:
 
     const std::string& Id() const { return id_; }
     const std::string& ParentId() const { return parent_id_; }
-    const std::string& Title() const { return title_; }
+    virtual const std::string& Title() const { return title_; }
+    // The id of the object this one shows again elsewhere; empty for most.
+    virtual const std::string& RefId() const;
     bool Restricted() const { return restricted_; }
     void SetId(std::string id) { id_ = std::move(id); }
     void SetParentId(std::string parent_id) { parent_id_ = std::move(parent_id); }
@@ -52,7 +54,7 @@ protected:
         : id_(std::move(id)), parent_id_(std::move(parent_id)), title_(std::move(title)) {}
     ShareObject(const ShareObject&) = default;
 
-    // The start tag, dc:title and upnp:class.
+    // The start tag (with refID when there is one), dc:title and upnp:class.
     void OpenXml(std::string& out) const;
     void CloseXml(std::string& out) const;
 
@@ -93,12 +95,34 @@ private:
     ChildList<ShareObject> children_;
 };
 
+// What tags and the files beside an item tell; written after upnp:class.
+struct ItemTags {
+    std::string artist;  // also dc:creator
+    std::string album;
+    std::string genre;
+    std::string date;  // "YYYY-MM-DD"
+    uint32_t track = 0;
+    std::string album_art;  // URL path below the base, a JPEG_TN thumbnail
+
+    void ToXml(std::string& out, std::string_view url_base) const;
+};
+
 class ShareItem final : public ShareObject {
 public:
     ShareItem(std::string id = {}, std::string parent_id = {}, std::string title = {})
         : ShareObject(std::move(id), std::move(parent_id), std::move(title)) {}
 
-    const char* Class() const override { return class_; }
+    // The same item shown in another container (a folder): its own id and
+    // parent, refID naming `original`, everything else read from it. The
+    // original must outlive the view.
+    static std::unique_ptr<ShareItem> ViewOf(const ShareItem& original, std::string id,
+                                             std::string parent_id);
+
+    const std::string& Title() const override {
+        return original_ ? original_->Title() : ShareObject::Title();
+    }
+    const std::string& RefId() const override;
+    const char* Class() const override { return original_ ? original_->Class() : class_; }
     // A narrower class than "object.item", such as
     // "object.item.audioItem.musicTrack": TVs search by it. A literal: items
     // keep the pointer, not a copy.
@@ -114,9 +138,16 @@ public:
     void AddResource(std::unique_ptr<ShareResource> resource) {
         resources_.push_back(std::move(resource));
     }
-    const std::vector<std::unique_ptr<ShareResource>>& Resources() const { return resources_; }
+    const std::vector<std::unique_ptr<ShareResource>>& Resources() const {
+        return original_ ? original_->resources_ : resources_;
+    }
+    // Null until a reader has filled them in.
+    const ItemTags* Tags() const { return original_ ? original_->tags_.get() : tags_.get(); }
+    void SetTags(std::unique_ptr<ItemTags> tags) { tags_ = std::move(tags); }
 
 private:
     std::vector<std::unique_ptr<ShareResource>> resources_;
+    std::unique_ptr<ItemTags> tags_;
     const char* class_ = "object.item";
+    const ShareItem* original_ = nullptr;
 };

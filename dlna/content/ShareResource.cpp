@@ -24,6 +24,18 @@ void ShareResource::ToXml(std::string& out, std::string_view url_base) const {
     out += std::to_string(size_);
     out += "\" ";
     out += ExtraAttributes();
+    // Known properties only, after the attributes every resource had before.
+    const auto attribute = [&out](const char* name, uint32_t value) {
+        if (value) out.append(1, ' ').append(name).append("=\"").append(std::to_string(value)) += '"';
+    };
+    attribute("bitrate", properties_.bitrate);
+    attribute("sampleFrequency", properties_.sample_rate);
+    attribute("nrAudioChannels", properties_.channels);
+    if (properties_.width && properties_.height)
+        out.append(" resolution=\"")
+            .append(std::to_string(properties_.width))
+            .append(1, 'x')
+            .append(std::to_string(properties_.height)) += '"';
     out += '>';
     xmltext::AppendEscaped(out, url_base);
     xmltext::AppendEscaped(out, url_);

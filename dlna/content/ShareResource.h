@@ -8,6 +8,15 @@
 
 #include "content/ProtocolInfo.h"
 
+// What a reader of the file found out about its streams; 0 where unknown.
+struct StreamProperties {
+    uint32_t bitrate = 0;  // bytes per second, as res@bitrate counts
+    uint32_t sample_rate = 0;
+    uint32_t channels = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
 class ShareResource {
 public:
     // `url` is whole for a resource read from DIDL-Lite; a shared file's is
@@ -29,12 +38,16 @@ public:
     void SetUrl(std::string url) { url_ = std::move(url); }
     uint64_t Size() const { return size_; }
     const ProtocolInfo& Info() const { return *protocol_info_; }
+    void SetInfo(std::shared_ptr<const ProtocolInfo> info) { protocol_info_ = std::move(info); }
+    const StreamProperties& Properties() const { return properties_; }
+    void SetProperties(const StreamProperties& properties) { properties_ = properties; }
 
 private:
     std::string local_path_;
     std::string url_;
     uint64_t size_;
     std::shared_ptr<const ProtocolInfo> protocol_info_;
+    StreamProperties properties_;
 };
 
 // Audio and video add their play time.
@@ -48,6 +61,7 @@ public:
     // duration="HH:MM:SS", with ".ffffff" only when there is a fraction.
     std::string ExtraAttributes() const override;
     int32_t DurationMs() const { return duration_ms_; }
+    void SetDurationMs(int32_t duration_ms) { duration_ms_ = duration_ms; }
 
 private:
     int32_t duration_ms_;

@@ -19,6 +19,7 @@
 namespace {
 
 const char* const kCategoryTitles[] = {"视频", "音乐", "图片"};
+const char* const kFolderViewId = "F";
 const char* const kCategoryMimeParts[] = {"video/", "audio/", "image/"};
 const char* const kCategoryClasses[] = {"object.item.videoItem", "object.item.audioItem.musicTrack",
                                         "object.item.imageItem.photo"};
@@ -78,7 +79,16 @@ ShareTree::ShareTree() {
         places_.push_back({container.get()});
         root_->AppendChild(std::move(container));
     }
+    auto view = std::make_unique<ShareContainer>(kFolderViewId, root_->Id(), "文件夹");
+    folder_view_ = view.get();
+    root_->AppendChild(std::move(view));
+    Folder* top = FolderOf("/");
+    top->own = std::make_unique<ShareContainer>(top->id, kFolderViewId, "/");
+    top->container = top->own.get();
+    view_top_ = top;
 }
+
+ShareTree::~ShareTree() = default;
 
 int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object) {
     const std::string mime = object.mime_type ? object.mime_type : "";
@@ -135,10 +145,12 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
     if (has_identity)
         place.by_identity = by_identity_.emplace(FileKey{info.st_dev, info.st_ino}, id);
     place.by_path = by_path_.emplace(std::move(normal_path), id);
+    AddView(place, id, place.by_path->first);
     if (places_.size() <= id) places_.resize(id + 1);
     places_[id] = place;
     ++items_;
     Changed(category);
+    if (added_hook_) added_hook_(id, path, mime);
 
     VirtualFileRegistry::Instance().AddDiscFile(path, url_path, mime);
     return 0;
@@ -148,7 +160,8 @@ int ShareTree::RemoveFile(const std::string& path) {
     std::unique_lock lock(mutex_);
     const auto id = ItemIdOf(path);
     if (!id) return -501;
-    const Place place = std::exchange(places_[*id], Place{});
+    Place place = std::exchange(places_[*id], Place{});
+    RemoveView(place);
     if (place.has_identity) by_identity_.erase(place.by_identity);
     by_path_.erase(place.by_path);
     --items_;
@@ -157,10 +170,13 @@ int ShareTree::RemoveFile(const std::string& path) {
     // By the URL this very item was served under: the same file may be
     // shared more than once.
     auto& registry = VirtualFileRegistry::Instance();
-    if (auto* item = dynamic_cast<ShareItem*>(removed.get()); item && !item->Resources().empty())
+    auto* item = dynamic_cast<ShareItem*>(removed.get());
+    if (item && !item->Resources().empty())
         registry.RemoveVirtual(item->Resources().front()->Url());
     else
         registry.Remove(path);
+    if (item && item->Tags() && !item->Tags()->album_art.empty())
+        registry.RemoveVirtual(item->Tags()->album_art);
     return 0;
 }
 
@@ -172,17 +188,17 @@ std::unique_ptr<ShareObject> ShareTree::FindByPath(const std::string& path) cons
 
 std::unique_ptr<ShareObject> ShareTree::FindById(const std::string& id) const {
     std::shared_lock lock(mutex_);
-    const Place* place = PlaceOf(id);
-    return place ? place->object->Clone(Base()) : nullptr;
+    const ShareObject* object = ObjectOf(id);
+    return object ? object->Clone(Base()) : nullptr;
 }
 
 bool ShareTree::Browse(const std::string& object_id, bool metadata, uint32_t starting_index,
                        uint32_t requested_count, std::string* didl, uint32_t* number_returned,
                        uint32_t* total_matches, const SortCriteria& sort) const {
     std::shared_lock lock(mutex_);
-    const Place* place = PlaceOf(object_id);
-    if (!place) return false;
-    const ShareObject& object = *place->object;
+    const ShareObject* found = ObjectOf(object_id);
+    if (!found) return false;
+    const ShareObject& object = metadata ? *found : Contents(*found);
     const auto* container = dynamic_cast<const ShareContainer*>(&object);
     if (!metadata && container && !sort.Empty()) {
         std::vector<const ShareObject*> children;
@@ -214,8 +230,8 @@ bool ShareTree::Search(const std::string& container_id, const SearchCriteria& cr
                        uint32_t requested_count, std::string* didl, uint32_t* number_returned,
                        uint32_t* total_matches) const {
     std::shared_lock lock(mutex_);
-    const Place* place = PlaceOf(container_id);
-    if (!place) return false;
+    const ShareObject* found = ObjectOf(container_id);
+    if (!found) return false;
     std::vector<const ShareObject*> matches;
     // Depth first, each container before its children: tree order.
     const auto visit = [&](const ShareObject& object, const auto& self) -> void {
@@ -226,7 +242,7 @@ bool ShareTree::Search(const std::string& container_id, const SearchCriteria& cr
             self(child, self);
         });
     };
-    visit(*place->object, visit);
+    visit(Contents(*found), visit);
     WritePage(matches, sort, starting_index, requested_count, didl, number_returned,
               total_matches);
     return true;
@@ -250,6 +266,59 @@ void ShareTree::WritePage(std::vector<const ShareObject*>& objects, const SortCr
     if (total_matches) *total_matches = static_cast<uint32_t>(objects.size());
 }
 
+bool ShareTree::ApplyMetadata(uint64_t id, const std::string& path, Metadata metadata) {
+    std::unique_lock lock(mutex_);
+    if (id >= places_.size() || !places_[id].folder) return false;
+    Place& place = places_[id];
+    auto* item = static_cast<ShareItem*>(place.object);
+    if (item->Resources().empty() || item->Resources().front()->LocalPath() != path) return false;
+    ShareResource& resource = *item->Resources().front();
+    if (!metadata.title.empty()) item->SetTitle(xmltext::ValidText(metadata.title));
+    if (auto* timed = dynamic_cast<ShareTimedResource*>(&resource); timed && metadata.duration_ms > 0)
+        timed->SetDurationMs(metadata.duration_ms);
+    resource.SetProperties(metadata.properties);
+    if (!metadata.profile.empty()) {
+        // The profile the streams justify replaces the one the name gave.
+        const ProtocolInfo& info = resource.Info();
+        std::string rest = info.additional_info;
+        if (rest.starts_with("DLNA.ORG_PN=")) {
+            const size_t end = rest.find(';');
+            rest.erase(0, end == std::string::npos ? rest.size() : end + 1);
+        }
+        std::string additional = "DLNA.ORG_PN=" + metadata.profile + ";" + rest;
+        auto& shared = protocol_infos_[info.content_format + '\n' + additional];
+        if (!shared)
+            shared = std::make_shared<const ProtocolInfo>(
+                ProtocolInfo{info.protocol, info.network, info.content_format, std::move(additional)});
+        resource.SetInfo(shared);
+    }
+    ItemTags& tags = metadata.tags;
+    for (std::string* text : {&tags.artist, &tags.album, &tags.genre, &tags.date})
+        *text = xmltext::ValidText(*text);
+    if (!tags.artist.empty() || !tags.album.empty() || !tags.genre.empty() || !tags.date.empty() ||
+        tags.track || !tags.album_art.empty())
+        item->SetTags(std::make_unique<ItemTags>(std::move(tags)));
+    Changed(place.category);
+    return true;
+}
+
+std::string ShareTree::ContentFeatures(const std::string& url_path) const {
+    const std::string_view name = FileName(url_path);
+    uint64_t id;
+    if (!IdNumber(std::string(name.substr(0, name.find('.'))), &id)) return {};
+    std::shared_lock lock(mutex_);
+    if (id >= places_.size() || !places_[id].folder) return {};
+    const auto* item = static_cast<const ShareItem*>(places_[id].object);
+    for (const auto& resource : item->Resources())
+        if (resource->Url() == url_path) return resource->Info().additional_info;
+    return {};
+}
+
+void ShareTree::OnAdded(AddedHook hook) {
+    std::unique_lock lock(mutex_);
+    added_hook_ = std::move(hook);
+}
+
 void ShareTree::UpdateAddress(const std::string& address, int port) {
     std::string base = "http://" + address + ":" + std::to_string(port);
     std::unique_lock lock(mutex_);
@@ -264,6 +333,126 @@ std::string ShareTree::BaseUrl() const {
 size_t ShareTree::ItemCount() const {
     std::shared_lock lock(mutex_);
     return items_;
+}
+
+const ShareObject* ShareTree::ObjectOf(const std::string& id) const {
+    if (id.empty() || id[0] != kFolderViewId[0]) {
+        const Place* place = PlaceOf(id);
+        return place ? place->object : nullptr;
+    }
+    if (id == kFolderViewId) return folder_view_;
+    // "F<n>" or "F<n>_<item>"
+    const size_t mark = id.find('_');
+    uint64_t number, item;
+    if (!IdNumber(id.substr(1, mark == std::string::npos ? std::string::npos : mark - 1),
+                  &number) ||
+        number >= folders_.size())
+        return nullptr;
+    Folder* folder = folders_[number];
+    if (mark == std::string::npos) return folder->container;
+    if (!IdNumber(id.substr(mark + 1), &item) || item >= places_.size() ||
+        places_[item].folder != folder)
+        return nullptr;
+    return places_[item].view;
+}
+
+const ShareObject& ShareTree::Contents(const ShareObject& object) const {
+    return &object == folder_view_ ? *view_top_->container : object;
+}
+
+ShareTree::Folder* ShareTree::FolderOf(const std::string& directory) {
+    auto& slot = folders_by_path_[directory];
+    if (slot) return slot.get();
+    auto folder = std::make_unique<Folder>();
+    if (directory != "/") {
+        const size_t slash = directory.rfind('/');
+        folder->name = xmltext::ValidText(std::string_view(directory).substr(slash + 1));
+        // Parents first (their numbers are smaller); the map may rehash
+        // meanwhile, so the slot is looked up again below.
+        folder->parent = FolderOf(slash == 0 ? "/" : directory.substr(0, slash));
+    }
+    folder->id = kFolderViewId + std::to_string(folders_.size());
+    folders_.push_back(folder.get());
+    auto& filled = folders_by_path_[directory];
+    filled = std::move(folder);
+    return filled.get();
+}
+
+void ShareTree::AttachFolder(Folder* folder) {
+    if (folder->container) return;
+    Folder* parent = folder->parent;
+    AttachFolder(parent);
+    auto container = std::make_unique<ShareContainer>(
+        folder->id, parent == view_top_ ? kFolderViewId : parent->id, folder->name);
+    folder->container = container.get();
+    folder->handle = parent->container->AppendChild(std::move(container));
+    ++parent->folders;
+}
+
+void ShareTree::DetachEmpty(Folder* folder) {
+    while (folder->parent && folder->container && folder->items == 0 && folder->folders == 0) {
+        Folder* parent = folder->parent;
+        folder->container = nullptr;
+        parent->container->RemoveChild(folder->handle);
+        --parent->folders;
+        folder = parent;
+    }
+}
+
+ShareTree::Folder* ShareTree::ViewTop() const {
+    Folder* folder = folders_.front();
+    while (folder->items == 0 && folder->folders == 1) {
+        Folder* only = nullptr;
+        folder->container->ForEachChild([&](const ShareObject& child) {
+            uint64_t number;
+            if (!only && IdNumber(child.Id().substr(1), &number)) only = folders_[number];
+        });
+        if (!only) break;
+        folder = only;
+    }
+    return folder;
+}
+
+void ShareTree::UpdateViewTop() {
+    Folder* top = ViewTop();
+    if (top == view_top_) return;
+    // Children of the view's top name "F" as their parent, the others their
+    // folder: a rare change (a file outside every folder shared so far).
+    const auto reparent = [](Folder* folder, const std::string& parent_id) {
+        if (!folder->container) return;
+        folder->container->ForEachChild(
+            [&](const ShareObject& child) { const_cast<ShareObject&>(child).SetParentId(parent_id); });
+    };
+    reparent(view_top_, view_top_->id);
+    view_top_ = top;
+    reparent(top, kFolderViewId);
+}
+
+void ShareTree::AddView(Place& place, uint64_t id, const std::string& normal_path) {
+    const size_t slash = normal_path.rfind('/');
+    Folder* folder = FolderOf(slash == 0 || slash == std::string::npos
+                                  ? std::string("/")
+                                  : normal_path.substr(0, slash));
+    AttachFolder(folder);
+    auto view = ShareItem::ViewOf(*static_cast<const ShareItem*>(place.object),
+                                  folder->id + "_" + std::to_string(id),
+                                  folder == view_top_ ? kFolderViewId : folder->id);
+    place.view = view.get();
+    place.view_handle = folder->container->AppendChild(std::move(view));
+    place.folder = folder;
+    ++folder->items;
+    UpdateViewTop();
+}
+
+void ShareTree::RemoveView(Place& place) {
+    Folder* folder = place.folder;
+    if (!folder) return;
+    folder->container->RemoveChild(place.view_handle);
+    --folder->items;
+    place.folder = nullptr;
+    place.view = nullptr;
+    DetachEmpty(folder);
+    UpdateViewTop();
 }
 
 const ShareTree::Place* ShareTree::PlaceOf(const std::string& id) const {

@@ -2,7 +2,14 @@
 // The media server's shared content: a root "0" with the categories "1"
 // 视频 (video), "2" 音乐 (music) and "3" 图片 (pictures), which hold one item
 // per shared file, of the category's class (object.item.videoItem,
-// object.item.audioItem.musicTrack, object.item.imageItem.photo).
+// object.item.audioItem.musicTrack, object.item.imageItem.photo), and a
+// folder view "F" 文件夹 after them.
+//
+// The folder view shows the shared files by their folders: "F" lists the
+// folders (and files) below the deepest folder that holds every shared
+// file, each folder is a container "F<n>" and each file there a view
+// "F<n>_<id>" of its category item (refID <id>). A folder keeps its id for
+// as long as the server runs, through being emptied and filled again.
 //
 // Host threads change the tree while the web server's threads browse it: a
 // reader/writer lock guards it, and nothing handed out points into it (the
@@ -21,6 +28,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,6 +47,7 @@
 class ShareTree {
 public:
     ShareTree();
+    ~ShareTree();
     ShareTree(const ShareTree&) = delete;
     ShareTree& operator=(const ShareTree&) = delete;
 
@@ -84,6 +93,27 @@ public:
 
     size_t ItemCount() const;
 
+    // What a reader found in the file the item `id` shares, when that item
+    // still shares `path`: the tag title (when there is one), stream
+    // properties, the profile, tags, and `album_art` (a URL path below the
+    // base, empty for none). Counts as a change of the tree.
+    struct Metadata {
+        std::string title;
+        int32_t duration_ms = 0;
+        StreamProperties properties;
+        std::string profile;
+        ItemTags tags;
+    };
+    bool ApplyMetadata(uint64_t id, const std::string& path, Metadata metadata);
+    // Called with (id, path, MIME type) for every item added from now on,
+    // under the tree's lock: it must only queue them.
+    using AddedHook = std::function<void(uint64_t, const std::string&, const std::string&)>;
+    void OnAdded(AddedHook hook);
+    // The fourth protocolInfo field of the resource served at `url_path`
+    // ("/share/<id><extension>"), for contentFeatures.dlna.org; empty when
+    // none is.
+    std::string ContentFeatures(const std::string& url_path) const;
+
     // Grows with every change of the tree (items added or removed), as does
     // the changed category's own update id; each change goes to the watcher
     // as SystemUpdateID and ContainerUpdateIDs ("<id>,<update id>").
@@ -94,6 +124,18 @@ public:
 
 private:
     enum Category : uint8_t { kVideo, kMusic, kPictures, kCategories, kNone = kCategories };
+    // One folder of the view. Nodes live as long as the tree (ids stay);
+    // the container exists while the folder holds something.
+    struct Folder {
+        std::string id;  // "F<n>"
+        std::string name;
+        Folder* parent = nullptr;  // null for "/"
+        std::unique_ptr<ShareContainer> own;  // "/" only
+        ShareContainer* container = nullptr;
+        ShareContainer::Handle handle = 0;  // in the parent's container
+        size_t items = 0;
+        size_t folders = 0;  // attached sub-folders
+    };
     struct FileKey {
         dev_t device = 0;
         ino_t inode = 0;
@@ -109,11 +151,28 @@ private:
         ShareContainer::Handle handle = 0;
         IdentityIndex::iterator by_identity{};
         PathIndex::iterator by_path{};
+        Folder* folder = nullptr;
+        ShareItem* view = nullptr;
+        ShareContainer::Handle view_handle = 0;
     };
 
     // Callers hold the lock (exclusively for Changed).
     void Changed(Category category);
     const Place* PlaceOf(const std::string& id) const;
+    // Any object by id, the folder view's included; null when none.
+    const ShareObject* ObjectOf(const std::string& id) const;
+    // What Browse and Search of `object` go through: the folder view's top
+    // shows the children of the deepest folder holding everything.
+    const ShareObject& Contents(const ShareObject& object) const;
+    Folder* FolderOf(const std::string& directory);
+    void AttachFolder(Folder* folder);
+    void DetachEmpty(Folder* folder);
+    // The deepest folder that holds every shared file; its children show
+    // "F" as their parent.
+    Folder* ViewTop() const;
+    void UpdateViewTop();
+    void AddView(Place& place, uint64_t id, const std::string& normal_path);
+    void RemoveView(Place& place);
     // The id of the item Find by path gives.
     std::optional<uint64_t> ItemIdOf(const std::string& path) const;
     std::string Base() const;
@@ -126,6 +185,11 @@ private:
     IdAllocator ids_;
     std::unique_ptr<ShareContainer> root_;
     ShareContainer* categories_[kCategories] = {};
+    ShareContainer* folder_view_ = nullptr;
+    std::unordered_map<std::string, std::unique_ptr<Folder>> folders_by_path_;
+    std::vector<Folder*> folders_;  // by number
+    Folder* view_top_ = nullptr;
+    AddedHook added_hook_;
     std::vector<Place> places_;  // by id
     IdentityIndex by_identity_;
     PathIndex by_path_;

@@ -56,7 +56,7 @@ void TreeQueryAction::AddQueryInputs() {
 
 void TreeQueryAction::Answer(ActionResults& results, std::string didl, uint32_t returned,
                              uint32_t total) const {
-    results.emplace_back("Result", std::move(didl));
+    results.emplace_back("Result", std::move(didl)).as_cdata = true;
     results.emplace_back("NumberReturned", returned);
     results.emplace_back("TotalMatches", total);
     results.emplace_back("UpdateID", tree_->SystemUpdateId());

@@ -4,6 +4,7 @@
 
 #include "VirtualFileRegistry.h"
 #include "content/DlnaProfiles.h"
+#include "content/ShareTree.h"
 
 namespace {
 
@@ -26,14 +27,17 @@ std::string_view Extension(std::string_view path) {
     return path.substr(dot);
 }
 
-Headers SharedFileHeaders(const std::string& path, const std::string& content_type,
-                          const Headers& request) {
+Headers SharedFileHeaders(const ShareTree& tree, const std::string& path,
+                          const std::string& content_type, const Headers& request) {
     const auto kind = DlnaProfiles::KindOf(content_type);
     if (!kind) return {};
     Headers answer;
-    if (const std::string* ask = Find(request, "getcontentFeatures.dlna.org"); ask && *ask == "1")
-        answer.emplace_back("contentFeatures.dlna.org",
-                            DlnaProfiles::AdditionalInfo(content_type, Extension(path), *kind));
+    if (const std::string* ask = Find(request, "getcontentFeatures.dlna.org"); ask && *ask == "1") {
+        std::string features = tree.ContentFeatures(path);
+        if (features.empty())
+            features = DlnaProfiles::AdditionalInfo(content_type, Extension(path), *kind);
+        answer.emplace_back("contentFeatures.dlna.org", std::move(features));
+    }
     // Only a mode from the fixed set is echoed: nothing of the request's
     // text reaches the answer unchecked.
     const std::string* mode = Find(request, "transferMode.dlna.org");
@@ -45,8 +49,12 @@ Headers SharedFileHeaders(const std::string& path, const std::string& content_ty
 
 }  // namespace
 
-void DescribeSharedFiles() {
-    VirtualFileRegistry::Instance().SetResponseHeaders(kSharePrefix, SharedFileHeaders);
+void DescribeSharedFiles(const ShareTree& tree) {
+    VirtualFileRegistry::Instance().SetResponseHeaders(
+        kSharePrefix, [&tree](const std::string& path, const std::string& content_type,
+                              const Headers& request) {
+            return SharedFileHeaders(tree, path, content_type, request);
+        });
 }
 
 void UndescribeSharedFiles() {

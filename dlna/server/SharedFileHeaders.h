@@ -4,5 +4,8 @@
 // with "getcontentFeatures.dlna.org: 1", and transferMode.dlna.org always,
 // their own when they ask for one the file allows. libupnp itself sends
 // "Accept-Ranges: bytes" with every length it knows.
-void DescribeSharedFiles();
+class ShareTree;
+// The tree names each file's fourth field (it knows the stream properties);
+// it must outlive the description.
+void DescribeSharedFiles(const ShareTree& tree);
 void UndescribeSharedFiles();

@@ -53,15 +53,16 @@ protected:
 
 }  // namespace
 
-TEST_F(ShareTreeTest, AFreshTreeHasTheRootAndItsThreeCategories) {
+TEST_F(ShareTreeTest, AFreshTreeHasTheRootItsThreeCategoriesAndTheFolderView) {
     EXPECT_EQ(Browse("0", true), Document(Container("0", "-1", "root")));
     EXPECT_EQ(returned, 1u);
     EXPECT_EQ(total, 1u);
     EXPECT_EQ(Browse("0", false),
               Document(Container("1", "0", "视频") + Container("2", "0", "音乐") +
-                       Container("3", "0", "图片")));
-    EXPECT_EQ(returned, 3u);
-    EXPECT_EQ(total, 3u);
+                       Container("3", "0", "图片") + Container("F", "0", "文件夹")));
+    EXPECT_EQ(returned, 4u);
+    EXPECT_EQ(total, 4u);
+    EXPECT_EQ(Browse("F", false), Document(""));
     auto root = tree.FindById("0");
     ASSERT_TRUE(root);
     EXPECT_EQ(root->Title(), "root");
@@ -315,4 +316,82 @@ TEST_F(ShareTreeTest, ChangesCountAndReachTheContentDirectoryEvents) {
                      [&] { return published.back()[0].second == "3"; });
     EXPECT_EQ(published.back()[0], (std::pair<std::string, std::string>{"SystemUpdateID", "3"}));
     EXPECT_NE(published.back()[1].second.find("2,2"), std::string::npos);
+}
+
+TEST_F(ShareTreeTest, TheFolderViewShowsFoldersBelowTheDeepestOneHoldingEverything) {
+    std::filesystem::create_directories(files.path().string() + "/Music/Album");
+    std::filesystem::create_directories(files.path().string() + "/Videos");
+    const std::string song = Add("Music/Album/song.mp3", "audio/mpeg");
+    // One folder alone: "F" shows its contents, views name their item.
+    std::string only = Browse("F", false);
+    EXPECT_EQ(total, 1u);
+    EXPECT_NE(only.find("parentID=\"F\" restricted=\"1\" refID=\"4\"><dc:title>song.mp3"),
+              std::string::npos)
+        << only;
+    const std::string album_id = std::regex_replace(only, std::regex(".*id=\"(F[0-9]+)_4\".*"), "$1");
+
+    Add("Videos/clip.mp4", "video/mp4");
+    const std::string top = Browse("F", false);
+    EXPECT_EQ(total, 2u);
+    EXPECT_NE(top.find("<dc:title>Music</dc:title>"), std::string::npos) << top;
+    EXPECT_NE(top.find("<dc:title>Videos</dc:title>"), std::string::npos) << top;
+    EXPECT_EQ(top.find("parentID=\"F0\""), std::string::npos) << top;
+    // The album keeps its id, now one level down, its parent named.
+    const std::string music_id =
+        std::regex_replace(top, std::regex(".*<container id=\"(F[0-9]+)\" parentID=\"F\" restricted=\"1\"><dc:title>Music<.*"), "$1");
+    const std::string music = Browse(music_id, false);
+    EXPECT_NE(music.find("<container id=\"" + album_id + "\" parentID=\"" + music_id + "\""),
+              std::string::npos)
+        << music;
+    EXPECT_NE(Browse(album_id + "_4", true).find("refID=\"4\""), std::string::npos);
+    // Search below the view finds the views, below the root only the items.
+    std::string didl;
+    ASSERT_TRUE(tree.Search("F", *SearchCriteria::Parse("upnp:class derivedfrom \"object.item\""),
+                            {}, 0, 0, &didl, &returned, &total));
+    EXPECT_EQ(total, 2u);
+    ASSERT_TRUE(tree.Search("0", *SearchCriteria::Parse("upnp:class derivedfrom \"object.item\""),
+                            {}, 0, 0, &didl, &returned, &total));
+    EXPECT_EQ(total, 2u);
+
+    // Emptied folders leave the view; the album is "F"'s content again.
+    ASSERT_EQ(tree.RemoveFile(files.path().string() + "/Videos/clip.mp4"), 0);
+    EXPECT_EQ(Browse("F", false), only);
+    ASSERT_EQ(tree.RemoveFile(song), 0);
+    EXPECT_EQ(Browse("F", false), Document(""));
+    EXPECT_FALSE(tree.FindById(album_id));
+    EXPECT_FALSE(tree.FindById(album_id + "_4"));
+}
+
+TEST_F(ShareTreeTest, MetadataEnrichesTheItemAndItsView) {
+    const std::string path = Add("a.mp3", "audio/mpeg", 5000);
+    const uint32_t before = tree.SystemUpdateId();
+    ShareTree::Metadata metadata;
+    metadata.title = "Song <1>";
+    metadata.duration_ms = 61500;
+    metadata.properties = {16000, 44100, 2, 0, 0};
+    metadata.profile = "MP3X";
+    metadata.tags.artist = "Band";
+    metadata.tags.album = "Album";
+    metadata.tags.track = 3;
+    metadata.tags.date = "2021-01-01";
+    metadata.tags.album_art = "/share/cover/4.jpg";
+    EXPECT_FALSE(tree.ApplyMetadata(4, path + ".other", metadata));
+    ASSERT_TRUE(tree.ApplyMetadata(4, path, metadata));
+    EXPECT_GT(tree.SystemUpdateId(), before);
+    const std::string item = Browse("4", true);
+    for (const char* part :
+         {"<dc:title>Song &lt;1&gt;</dc:title>", "<dc:creator>Band</dc:creator>",
+          "<upnp:artist>Band</upnp:artist>", "<upnp:album>Album</upnp:album>",
+          "<dc:date>2021-01-01</dc:date>", "<upnp:originalTrackNumber>3</upnp:originalTrackNumber>",
+          "dlna:profileID=\"JPEG_TN\"", ">http://198.51.100.1:49152/share/cover/4.jpg<",
+          "DLNA.ORG_PN=MP3X;DLNA.ORG_OP=01", "duration=\"00:01:01.500000\"", "bitrate=\"16000\"",
+          "sampleFrequency=\"44100\"", "nrAudioChannels=\"2\""})
+        EXPECT_NE(item.find(part), std::string::npos) << part << "\n" << item;
+    const std::string view = Browse("F", false);
+    EXPECT_NE(view.find("<upnp:album>Album</upnp:album>"), std::string::npos) << view;
+    EXPECT_EQ(tree.ContentFeatures("/share/4.mp3").substr(0, 16), "DLNA.ORG_PN=MP3X");
+    std::string didl;
+    ASSERT_TRUE(tree.Search("0", *SearchCriteria::Parse("upnp:artist = \"band\""), {}, 0, 0, &didl,
+                            &returned, &total));
+    EXPECT_EQ(total, 1u);
 }

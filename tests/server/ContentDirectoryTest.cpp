@@ -237,7 +237,8 @@ TEST_F(ContentDirectory, FixedQueriesAnswerWhatSearchAndSortDo) {
         const char* value;
     } queries[] = {
         {"GetSearchCapabilities", "SearchCaps",
-         "@id,upnp:class,dc:title,res@protocolInfo,res@size"},
+         "@id,@refID,upnp:class,dc:title,dc:creator,upnp:artist,upnp:album,upnp:genre,"
+         "dc:date,upnp:originalTrackNumber,res@protocolInfo,res@size"},
         {"GetSortCapabilities", "SortCaps",
          "dc:title,dc:creator,dc:date,upnp:class,upnp:album,upnp:originalTrackNumber"},
     };
