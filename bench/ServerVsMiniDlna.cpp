@@ -86,8 +86,10 @@ Answer Browse(const Endpoint& at, const std::string& id, uint32_t start, uint32_
         static_cast<uint32_t>(std::atol(XmlElementText(response.body, "NumberReturned").c_str()));
     answer.total =
         static_cast<uint32_t>(std::atol(XmlElementText(response.body, "TotalMatches").c_str()));
-    for (size_t at_ = 0; (at_ = response.body.find("&lt;item ", at_)) != std::string::npos; ++at_)
-        ++answer.items;
+    // Escaped text or CDATA: servers send the Result either way.
+    for (const char* tag : {"&lt;item ", "<item "})
+        for (size_t at = 0; (at = response.body.find(tag, at)) != std::string::npos; ++at)
+            ++answer.items;
     answer.result = std::move(response.body);
     return answer;
 }

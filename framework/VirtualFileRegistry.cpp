@@ -116,7 +116,14 @@ void VirtualFileRegistry::AddGeneratedFile(const std::string& disk_path,
                                            UpnpGeneratedFileFactory::Producer producer) {
     Add(std::make_shared<UpnpGeneratedFileFactory>(disk_path, virtual_path, content_type,
                                                    std::move(producer)),
-        nullptr);
+        nullptr, false);
+}
+
+void VirtualFileRegistry::AddServedFile(const std::string& disk_path,
+                                        const std::string& virtual_path,
+                                        const std::string& content_type) {
+    Add(std::make_shared<UpnpDiscFileFactory>(disk_path, virtual_path, content_type), nullptr,
+        false);
 }
 
 void VirtualFileRegistry::AddDiscFile(const std::string& disk_path,
@@ -125,10 +132,14 @@ void VirtualFileRegistry::AddDiscFile(const std::string& disk_path,
     Add(std::make_shared<UpnpDiscFileFactory>(disk_path, virtual_path, content_type), owner);
 }
 
-void VirtualFileRegistry::Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner) {
+void VirtualFileRegistry::Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner,
+                              bool indexed) {
     Entry entry;
-    entry.has_key = Identity(factory->disk_path, &entry.key.device, &entry.key.inode);
-    entry.normal_path = NormalPath(factory->disk_path);
+    entry.indexed = indexed;
+    if (indexed) {
+        entry.has_key = Identity(factory->disk_path, &entry.key.device, &entry.key.inode);
+        entry.normal_path = NormalPath(factory->disk_path);
+    }
     entry.owner = owner;
     const std::string virtual_path = factory->virtual_path;
     entry.factory = std::move(factory);
@@ -137,7 +148,7 @@ void VirtualFileRegistry::Add(std::shared_ptr<UpnpFileFactory> factory, const vo
     if (auto old = by_virtual_.find(virtual_path); old != by_virtual_.end()) Erase(old);
     entry.sequence = next_sequence_++;
     if (entry.has_key) by_identity_[entry.key].emplace(entry.sequence, virtual_path);
-    by_name_[entry.normal_path].emplace(entry.sequence, virtual_path);
+    if (indexed) by_name_[entry.normal_path].emplace(entry.sequence, virtual_path);
     by_virtual_.emplace(virtual_path, std::move(entry));
 }
 
@@ -150,7 +161,7 @@ void VirtualFileRegistry::Erase(std::unordered_map<std::string, Entry>::iterator
             if (identity->second.empty()) by_identity_.erase(identity);
         }
     }
-    auto name = by_name_.find(entry.normal_path);
+    auto name = entry.indexed ? by_name_.find(entry.normal_path) : by_name_.end();
     if (name != by_name_.end()) {
         name->second.erase(entry.sequence);
         if (name->second.empty()) by_name_.erase(name);

@@ -33,6 +33,12 @@ public:
                        size_t length, const void* owner = nullptr);
     void AddDiscFile(const std::string& disk_path, const std::string& virtual_path,
                      const std::string& content_type, const void* owner = nullptr);
+    // Found only by its virtual path, never by the disk path (which is
+    // neither looked at nor indexed): for shared media, of which there may
+    // be 100,000, each taken out again with RemoveVirtual.
+    void AddServedFile(const std::string& disk_path, const std::string& virtual_path,
+                       const std::string& content_type);
+    // Found only by its virtual path, as AddServedFile.
     void AddGeneratedFile(const std::string& disk_path, const std::string& virtual_path,
                           const std::string& content_type,
                           UpnpGeneratedFileFactory::Producer producer);
@@ -94,12 +100,13 @@ private:
         FileKey key;
         std::string normal_path;
         const void* owner = nullptr;
+        bool indexed = true;  // by disk path too
     };
     // Registration order within each index, so "the earliest" is begin().
     using Ordered = std::map<uint64_t, std::string>;  // sequence -> virtual path
 
     VirtualFileRegistry();
-    void Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner);
+    void Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner, bool indexed = true);
     void Erase(std::unordered_map<std::string, Entry>::iterator it);
     // The entry for that disk path, or end().
     std::unordered_map<std::string, Entry>::iterator FindByDiskPath(const std::string& disk_path);

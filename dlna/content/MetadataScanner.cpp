@@ -5,10 +5,12 @@
 #include <cctype>
 #include <chrono>
 #include <list>
+#include <optional>
 
 #include "VirtualFileRegistry.h"
 #include "common/DlnaLog.h"
-#include "content/MediaProbe.h"
+#include "content/MediaInfo.h"
+#include "content/MediaProbeProcess.h"
 #include "content/ShareTree.h"
 
 // Thumbnails by source file, the most recently used first, within a byte
@@ -16,7 +18,8 @@
 // tracks of one album share a folder.jpg.
 class CoverCache {
 public:
-    SharedBuffer Get(const std::string& source) {
+    // `mime` is the source's: a picture, or a file with one inside.
+    SharedBuffer Get(const std::string& source, const std::string& mime) {
         {
             std::lock_guard lock(mutex_);
             if (auto it = index_.find(source); it != index_.end()) {
@@ -24,11 +27,15 @@ public:
                 return it->second->data;
             }
         }
-        std::string error;
-        const std::string thumbnail = MakeThumbnail(source, &error);
-        if (thumbnail.empty()) {
+        std::string thumbnail;
+        bool made;
+        {
+            std::lock_guard lock(reader_mutex_);
+            made = reader_.Ask("thumb", mime, source, &thumbnail);
+        }
+        if (!made) {
             LogLine(DlnaLog(), LogLevel::Warning)
-                << "Cannot make a cover of " << source << ": " << error;
+                << "Cannot make a cover of " << source << ": " << thumbnail;
             return nullptr;
         }
         auto data = std::make_shared<const std::vector<char>>(thumbnail.begin(), thumbnail.end());
@@ -51,6 +58,8 @@ private:
         std::string source;
         SharedBuffer data;
     };
+    std::mutex reader_mutex_;
+    MediaProbeProcess reader_;
     std::mutex mutex_;
     std::list<Entry> entries_;
     std::unordered_map<std::string, std::list<Entry>::iterator> index_;
@@ -101,8 +110,15 @@ void MetadataScanner::WaitIdle() {
 }
 
 void MetadataScanner::Work() {
+    // Each thread its own reader, which ends whenever the queue is empty.
+    MediaProbeProcess reader;
     std::unique_lock lock(mutex_);
     for (;;) {
+        if (queue_.empty()) {
+            lock.unlock();
+            reader.Stop();
+            lock.lock();
+        }
         wake_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (stopping_) return;
         Job job = std::move(queue_.front());
@@ -110,7 +126,7 @@ void MetadataScanner::Work() {
         if (busy_++ == 0 && batch_files_ == 0) batch_start_ = std::chrono::steady_clock::now();
         ++batch_files_;
         lock.unlock();
-        Read(job);
+        Read(reader, job);
         lock.lock();
         if (--busy_ == 0 && queue_.empty()) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - batch_start_).count();
@@ -122,14 +138,14 @@ void MetadataScanner::Work() {
     }
 }
 
-void MetadataScanner::Read(const Job& job) {
-    std::string error;
-    const auto info = ProbeMedia(job.path, job.mime, &error);
-    if (!info) {
+void MetadataScanner::Read(MediaProbeProcess& reader, const Job& job) {
+    std::string answer;
+    if (!reader.Ask("probe", job.mime, job.path, &answer)) {
         LogLine(DlnaLog(), LogLevel::Warning)
-            << "Cannot read the metadata of " << job.path << ": " << error;
+            << "Cannot read the metadata of " << job.path << ": " << answer;
         return;
     }
+    const std::optional<MediaInfo> info = ParseMediaInfo(answer);
     ShareTree::Metadata metadata;
     metadata.title = info->title;
     metadata.duration_ms = info->duration_ms;
@@ -142,19 +158,19 @@ void MetadataScanner::Read(const Job& job) {
     metadata.tags.date = DateText(info->date);
     metadata.tags.track = info->track;
 
-    std::string cover;
-    if (job.mime.find("image/") != std::string::npos)
+    std::string cover, cover_mime = job.mime;
+    if (job.mime.find("image/") != std::string::npos || info->has_cover) {
         cover = job.path;
-    else if (info->has_cover)
-        cover = job.path;
-    else if (const size_t slash = job.path.rfind('/'); slash != std::string::npos)
+    } else if (const size_t slash = job.path.rfind('/'); slash != std::string::npos) {
         cover = FolderCover(job.path.substr(0, slash));
+        cover_mime = cover.ends_with(".png") ? "image/png" : "image/jpeg";
+    }
     const std::string url = "/share/cover/" + std::to_string(job.id) + ".jpg";
     if (!cover.empty()) {
         metadata.tags.album_art = url;
         VirtualFileRegistry::Instance().AddGeneratedFile(
             "cover:" + std::to_string(job.id), url, "image/jpeg",
-            [covers = covers_, cover] { return covers->Get(cover); });
+            [covers = covers_, cover, cover_mime] { return covers->Get(cover, cover_mime); });
     }
     if (!tree_.ApplyMetadata(job.id, job.path, std::move(metadata)) && !cover.empty())
         VirtualFileRegistry::Instance().RemoveVirtual(url);  // removed meanwhile

@@ -20,6 +20,7 @@
 
 class ShareTree;
 class CoverCache;
+class MediaProbeProcess;
 
 class MetadataScanner {
 public:
@@ -45,7 +46,7 @@ private:
     };
 
     void Work();
-    void Read(const Job& job);
+    void Read(MediaProbeProcess& reader, const Job& job);
     // cover.jpg or folder.jpg (any case of those names, or .png) in `directory`;
     // empty when none. Asked once per folder.
     std::string FolderCover(const std::string& directory);

@@ -152,7 +152,7 @@ int ShareTree::AddFile(const std::string& path, const DLNA_SHARE_OBJECT& object)
     Changed(category);
     if (added_hook_) added_hook_(id, path, mime);
 
-    VirtualFileRegistry::Instance().AddDiscFile(path, url_path, mime);
+    VirtualFileRegistry::Instance().AddServedFile(path, url_path, mime);
     return 0;
 }
 
@@ -170,12 +170,9 @@ int ShareTree::RemoveFile(const std::string& path) {
     // By the URL this very item was served under: the same file may be
     // shared more than once.
     auto& registry = VirtualFileRegistry::Instance();
-    auto* item = dynamic_cast<ShareItem*>(removed.get());
-    if (item && !item->Resources().empty())
-        registry.RemoveVirtual(item->Resources().front()->Url());
-    else
-        registry.Remove(path);
-    if (item && item->Tags() && !item->Tags()->album_art.empty())
+    auto* item = static_cast<ShareItem*>(removed.get());
+    registry.RemoveVirtual(item->Resources().front()->Url());
+    if (item->Tags() && !item->Tags()->album_art.empty())
         registry.RemoveVirtual(item->Tags()->album_art);
     return 0;
 }

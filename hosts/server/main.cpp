@@ -1,5 +1,6 @@
 // dlna-server: shares folders as a UPnP/DLNA media server, headless, until
 // SIGTERM or SIGINT. Written against DLNA.h alone.
+#include <malloc.h>
 #include <signal.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -138,6 +139,11 @@ int Serve(const ServerOptions& options, const std::vector<std::string>& folders,
 }  // namespace
 
 int main(int argc, char** argv) {
+    // libupnp answers from a pool of threads; glibc would give each its own
+    // arena, which keeps what one large Browse answer took long after it
+    // is sent. Two arenas, and answers that large mapped and given back.
+    mallopt(M_ARENA_MAX, 2);
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     ServerOptions options;
     std::string error;
     if (!ParseCommandLine(argc, argv, DefaultDescription(), &options, &error)) {
