@@ -303,3 +303,30 @@ const char* DlnaProfiles::TransferMode(Kind kind) {
 bool DlnaProfiles::Allows(Kind kind, std::string_view mode) {
     return mode == TransferMode(kind) || mode == "Background";
 }
+
+bool DlnaProfiles::Fits(std::string_view profile, std::string_view mime) {
+    // By the profile's family, as the DLNA guidelines pair them.
+    const struct {
+        std::string_view prefix;
+        std::string_view mimes[3];
+    } kFamilies[] = {
+        {"JPEG_", {"image/jpeg"}},
+        {"PNG_", {"image/png"}},
+        {"MP3", {"audio/mpeg"}},
+        {"LPCM", {"audio/L16", "audio/wav", "audio/x-wav"}},
+        {"AAC_", {"audio/mp4", "audio/x-m4a", "audio/3gpp"}},
+        {"AVC_MP4_", {"video/mp4"}},
+        {"AVC_TS_", {"video/mpeg", "video/vnd.dlna.mpeg-tts", "video/mp2t"}},
+        {"MPEG_TS_", {"video/mpeg", "video/vnd.dlna.mpeg-tts", "video/mp2t"}},
+        {"MPEG_PS_", {"video/mpeg"}},
+        {"MPEG1", {"video/mpeg"}},
+    };
+    for (const auto& family : kFamilies) {
+        if (!profile.starts_with(family.prefix)) continue;
+        for (std::string_view allowed : family.mimes)
+            if (!allowed.empty() && mime.starts_with(allowed)) return true;
+        return false;
+    }
+    return false;
+}
+

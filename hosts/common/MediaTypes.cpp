@@ -13,18 +13,21 @@ struct Entry {
 };
 
 constexpr std::array<Entry, 35> kVideo{{
-    {"mpg", "mpeg"}, {"avi", "x-msvideo"}, {"mp4", "mpeg"}, {"asf", "x-ms-asf"},
+    // MP4, M4A and transport streams as renderers know them: a TV
+    // that reads video/mpeg expects an MPEG program stream.
+    {"mpg", "mpeg"}, {"avi", "x-msvideo"}, {"mp4", "mp4"}, {"asf", "x-ms-asf"},
     {"wmv", "x-msvideo"}, {"mkv", "x-matroska"}, {"3gp", "3gpp"}, {"ask", ""},
-    {"dat", ""}, {"divx", ""}, {"f4v", ""}, {"flv", ""}, {"m2ts", ""}, {"m2v", ""},
-    {"m4v", ""}, {"kmv", ""}, {"mlv", ""}, {"mov", ""}, {"mpe", ""}, {"mpeg", ""},
-    {"mts", ""}, {"ogm", ""}, {"pmp", ""}, {"qt", ""}, {"ra", ""}, {"rm", ""},
-    {"rmvb", ""}, {"swf", ""}, {"trp", ""}, {"ts", ""}, {"tp", ""}, {"vob", ""},
+    {"dat", ""}, {"divx", ""}, {"f4v", ""}, {"flv", ""}, {"m2ts", "vnd.dlna.mpeg-tts"},
+    {"m2v", ""}, {"m4v", "mp4"}, {"kmv", ""}, {"mlv", ""}, {"mov", "quicktime"}, {"mpe", ""},
+    {"mpeg", ""}, {"mts", "vnd.dlna.mpeg-tts"}, {"ogm", ""}, {"pmp", ""}, {"qt", "quicktime"},
+    {"ra", ""}, {"rm", ""}, {"rmvb", ""}, {"swf", ""}, {"trp", "mpeg"}, {"ts", "mpeg"},
+    {"tp", "mpeg"}, {"vob", "mpeg"},
     {"wmvhd", ""}, {"xvid", ""}, {"h264", ""},
 }};
 
 constexpr std::array<Entry, 21> kAudio{{
     {"mp3", "mpeg"}, {"wav", ""}, {"wma", "x-ms-wma"}, {"ac3", ""}, {"aac", ""},
-    {"aif", "aiff"}, {"amr", ""}, {"ape", ""}, {"cda", ""}, {"flac", ""}, {"m4a", ""},
+    {"aif", "aiff"}, {"amr", ""}, {"ape", ""}, {"cda", ""}, {"flac", ""}, {"m4a", "mp4"},
     {"mid", "midi"}, {"mka", ""}, {"mp2", ""}, {"mpc", ""}, {"ogg", ""}, {"pcm", ""},
     {"snd", ""}, {"svx", ""}, {"voc", ""}, {"vqf", ""},
 }};

@@ -75,6 +75,10 @@ TEST(CastServerMimeTypes, ExtensionPicksTheTable) {
     EXPECT_EQ(sharing::MimeTypeFor("a.MP3"), "audio/mpeg");
     EXPECT_EQ(sharing::MimeTypeFor("b.wmv"), "video/x-msvideo");
     EXPECT_EQ(sharing::MimeTypeFor("c.jpg"), "image/jpeg");
+    // The types DLNA profiles pair with, not video/mpeg for every MP4.
+    EXPECT_EQ(sharing::MimeTypeFor("e.mp4"), "video/mp4");
+    EXPECT_EQ(sharing::MimeTypeFor("f.m4a"), "audio/mp4");
+    EXPECT_EQ(sharing::MimeTypeFor("g.ts"), "video/mpeg");
     EXPECT_EQ(sharing::MimeTypeFor("d.txt"), "");
 }
 

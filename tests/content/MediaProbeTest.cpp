@@ -10,7 +10,7 @@
 
 #include "ContentTestSupport.h"
 #include "MediaFixtures.h"
-#include "content/MediaProbe.h"
+#include "probe/MediaProbe.h"
 
 namespace {
 

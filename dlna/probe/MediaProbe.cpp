@@ -1,4 +1,4 @@
-#include "content/MediaProbe.h"
+#include "probe/MediaProbe.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <sys/stat.h>
