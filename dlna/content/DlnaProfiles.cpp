@@ -304,7 +304,7 @@ bool DlnaProfiles::Allows(Kind kind, std::string_view mode) {
     return mode == TransferMode(kind) || mode == "Background";
 }
 
-bool DlnaProfiles::Fits(std::string_view profile, std::string_view mime) {
+bool DlnaProfiles::FitsMime(std::string_view profile, std::string_view mime) {
     // By the profile's family, as the DLNA guidelines pair them.
     const struct {
         std::string_view prefix;

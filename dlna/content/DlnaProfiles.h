@@ -75,7 +75,7 @@ public:
     // Whether a file served as `mime` may claim `profile`: a renderer that
     // matches on both refuses a pair that no DLNA profile allows (an MP4
     // profile on video/mpeg).
-    static bool Fits(std::string_view profile, std::string_view mime);
+    static bool FitsMime(std::string_view profile, std::string_view mime);
     static const char* TransferMode(Kind kind);
     // Whether a client may ask for `mode` (as transferMode.dlna.org) for a
     // file of this kind: its own mode, or Background for any.

@@ -152,7 +152,7 @@ void MetadataScanner::Read(MediaProbeProcess& reader, const Job& job) {
     metadata.duration_ms = info->duration_ms;
     metadata.properties = {info->bitrate, info->sample_rate, info->channels, info->width,
                            info->height};
-    if (DlnaProfiles::Fits(info->profile, job.mime)) metadata.profile = info->profile;
+    if (DlnaProfiles::FitsMime(info->profile, job.mime)) metadata.profile = info->profile;
     metadata.tags.artist = info->artist;
     metadata.tags.album = info->album;
     metadata.tags.genre = info->genre;
