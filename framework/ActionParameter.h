@@ -24,10 +24,9 @@ public:
 
     std::string name;
     std::string value;
-    // Sent as CDATA rather than escaped text. For a large XML document
-    // carried as a value (a DIDL-Lite Result): libixml escapes text one byte
-    // at a time, growing its buffer by a few bytes each, but copies CDATA
-    // whole.
+    // The value is an XML document (a DIDL-Lite Result), sent as CDATA
+    // rather than escaped text: libixml escapes text one byte at a time,
+    // growing its buffer by a few bytes each, but copies CDATA whole.
     bool as_cdata = false;
 };
 

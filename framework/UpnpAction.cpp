@@ -14,25 +14,26 @@ namespace {
 // libupnp keeps the fault text in a fixed buffer of this many bytes.
 constexpr size_t kErrorTextSize = 180;
 
-// Appends `text` to the response's last argument element as CDATA: one
-// section per run without "]]>", which a section cannot hold.
-bool AppendCdata(IXML_Document* response, std::string_view text) {
+// Appends the XML document `markup` (valid UTF-8) to the response's last
+// argument element as one CDATA section (libixml prints no second one).
+// Characters beyond ASCII go as character references, because libixml's
+// parser (libupnp's control points) ends a section at the first byte above
+// 0x7F and refuses an empty one; "]]>" as "]]&gt;", which in a well-formed
+// document can only stand in text or an attribute value.
+bool AppendCdata(IXML_Document* response, std::string_view markup) {
     IXML_Node* action = ixmlNode_getFirstChild(xml::AsNode(response));
     IXML_Node* argument = action ? ixmlNode_getLastChild(action) : nullptr;
     if (!argument) return false;
-    do {
-        size_t end = text.find("]]>");
-        // Split after "]]": the next section starts with ">".
-        const size_t cut = end == std::string_view::npos ? text.size() : end + 2;
-        const std::string part(text.substr(0, cut));
-        IXML_CDATASection* section = ixmlDocument_createCDATASection(response, part.c_str());
-        if (!section) return false;
-        if (ixmlNode_appendChild(argument, reinterpret_cast<IXML_Node*>(section)) != IXML_SUCCESS) {
-            ixmlNode_free(reinterpret_cast<IXML_Node*>(section));
-            return false;
-        }
-        text.remove_prefix(cut);
-    } while (!text.empty());
+    if (markup.empty()) return true;
+    std::string text = xml::AsciiMarkup(markup);
+    for (size_t at = 0; (at = text.find("]]>", at)) != std::string::npos; at += 2)
+        text.replace(at + 2, 1, "&gt;");
+    IXML_CDATASection* section = ixmlDocument_createCDATASection(response, text.c_str());
+    if (!section) return false;
+    if (ixmlNode_appendChild(argument, reinterpret_cast<IXML_Node*>(section)) != IXML_SUCCESS) {
+        ixmlNode_free(reinterpret_cast<IXML_Node*>(section));
+        return false;
+    }
     return true;
 }
 

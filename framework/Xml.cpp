@@ -142,6 +142,37 @@ std::string Serialize(IXML_Document* doc) {
 }
 
 
+std::string AsciiMarkup(std::string_view markup) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(markup.size() + markup.size() / 8);
+    size_t i = 0;
+    while (i < markup.size()) {
+        // ASCII runs are copied whole.
+        size_t run = i;
+        while (run < markup.size() && static_cast<unsigned char>(markup[run]) < 0x80) ++run;
+        out.append(markup, i, run - i);
+        i = run;
+        if (i >= markup.size()) break;
+        const auto lead = static_cast<unsigned char>(markup[i]);
+        const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        uint32_t code = lead & (length == 4 ? 0x07 : length == 3 ? 0x0F : 0x1F);
+        for (size_t k = 1; k < length && i + k < markup.size(); ++k)
+            code = (code << 6) | (static_cast<unsigned char>(markup[i + k]) & 0x3F);
+        i += length;
+        char digits[8];
+        int n = 0;
+        do {
+            digits[n++] = kHex[code & 0xF];
+            code >>= 4;
+        } while (code);
+        out += "&#x";
+        while (n) out += digits[--n];
+        out += ';';
+    }
+    return out;
+}
+
 std::string EscapedText(std::string_view text) {
     const std::string valid = ValidText(text);
     std::string out;

@@ -248,6 +248,28 @@ TEST_F(HandleTest, OutArgumentsThatAreNotXmlTextStillGiveAReadableResponse) {
               "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xC3\xA9");
 }
 
+// A document as a value goes out as CDATA that libixml's own parser reads
+// back: it ends a section at the first byte above 0x7F, so such characters
+// travel as references, and "]]>" as "]]&gt;".
+TEST_F(HandleTest, DocumentValuesGoOutAsCdataEveryParserReads) {
+    service.Find<EchoAction>("Echo")->markup = true;
+    Request request("Echo", "EchoRequest.xml");
+    IXML_Document* doc = UpnpActionRequest_get_ActionRequest(request.get());
+    xml::SetText(doc, xml::ElementsByTag(doc, "Text").front(),
+                 "<t a=\"\xE8\xA7\x86\">\xC3\xA9\xF0\x9F\x98\x80 ]]></t>");
+    ASSERT_TRUE(service.Dispatch(request.get()));
+    const std::string sent = request.Result();
+    EXPECT_NE(sent.find("<Result><![CDATA[<t a=\"&#x89C6;\">&#xE9;&#x1F600; ]]&gt;</t>]]></Result>"),
+              std::string::npos)
+        << sent;
+    const UniqueXmlDocument reread(ixmlParseBuffer(sent.c_str()));
+    ASSERT_TRUE(reread) << sent;
+    const std::string value =
+        xml::AllText(xml::ElementsByTag(reread.get(), "Result").front());
+    EXPECT_EQ(value, "<t a=\"&#x89C6;\">&#xE9;&#x1F600; ]]&gt;</t>");
+    EXPECT_EQ(xml::AsciiMarkup("ascii only"), "ascii only");
+}
+
 TEST_F(HandleTest, ErrorCodesBecomeFaultsWithTableText) {
     Request request("Fail", "FailRequest.xml");
     CaptureStderr();

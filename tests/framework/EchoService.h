@@ -21,12 +21,13 @@ public:
     int ProcessRequest(const std::string& address, ActionResults& results) override {
         last_address = address;
         ++runs;
-        results.emplace_back("Result", text);
+        results.emplace_back("Result", text).as_cdata = markup;
         results.emplace_back("Twice", number * 2);
         return 0;
     }
     std::string text;
     int32_t number = 0;
+    bool markup = false;  // Result as a document, the way Browse sends it
     std::string last_address;
     int runs = 0;
 };

@@ -111,10 +111,10 @@ TEST_F(ContentDirectory, BrowsePagesAndFlags) {
         const char* total;
     } rows[] = {
         {"Browse_metadata.xml", "0", {"0"}, {}, "1", "1"},
-        {"Browse_children.xml", "0", {"1", "2", "3"}, {}, "3", "3"},
-        {"Browse_children_from1_count1.xml", "0", {"2"}, {}, "1", "3"},
+        {"Browse_children.xml", "0", {"1", "2", "3", "F"}, {}, "4", "4"},
+        {"Browse_children_from1_count1.xml", "0", {"2"}, {}, "1", "4"},
         // Any flag but BrowseMetadata lists the children.
-        {"Browse_other_flag.xml", "0", {"1", "2", "3"}, {}, "3", "3"},
+        {"Browse_other_flag.xml", "0", {"1", "2", "3", "F"}, {}, "4", "4"},
         {"Browse_children.xml", music, {}, songs, "3", "3"},
         {"Browse_children_from1_count5.xml", music, {}, {songs[1], songs[2]}, "2", "3"},
         {"Browse_children_from3.xml", music, {}, {}, "0", "3"},
@@ -183,11 +183,12 @@ TEST_F(ContentDirectory, SearchFindsPagesAndSorts) {
         std::vector<std::string> containers, items;
         uint32_t total;
     } rows[] = {
-        // Depth first, each container before its children.
-        {"0", "*", "", 0, 0, {"1", "2", "3"}, {video, songs[0], songs[1], songs[2], picture}, 8},
+        // Depth first, each container before its children; the folder view
+        // only below "F" (its files are the categories' items again).
+        {"0", "*", "", 0, 0, {"1", "2", "3", "F"}, {video, songs[0], songs[1], songs[2], picture}, 9},
         {"0", R"(upnp:class derivedfrom "object.item")", "", 0, 0, {},
          {video, songs[0], songs[1], songs[2], picture}, 5},
-        {"0", R"(upnp:class derivedfrom "object.container")", "", 0, 0, {"1", "2", "3"}, {}, 3},
+        {"0", R"(upnp:class derivedfrom "object.container")", "", 0, 0, {"1", "2", "3", "F"}, {}, 4},
         // Each category's class.
         {"0", R"(upnp:class derivedfrom "object.item.audioItem")", "", 0, 0, {}, songs, 3},
         {"0", R"(upnp:class = "object.item.videoItem")", "", 0, 0, {}, {video}, 1},

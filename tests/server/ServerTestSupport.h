@@ -61,11 +61,35 @@ public:
     int ErrorCode() const { return UpnpActionRequest_get_ErrCode(request_); }
     std::string ErrorText() const { return UpnpActionRequest_get_ErrStr_cstr(request_); }
     IXML_Document* Response() const { return UpnpActionRequest_get_ActionResult(request_); }
-    // An out-argument's text; nullopt when the response lacks it.
+    // An out-argument's text (CDATA included), with the character references
+    // a Result carries for non-ASCII text read back as a client's XML parser
+    // reads them; nullopt when the response lacks it.
     std::optional<std::string> Result(const std::string& argument) const {
         const auto found = xml::ElementsByTag(Response(), argument);
         if (found.empty()) return std::nullopt;
-        return xml::Text(found.front());
+        const std::string text = xml::AllText(found.front());
+        std::string out;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const size_t end = text.compare(i, 3, "&#x") == 0 ? text.find(';', i) : std::string::npos;
+            if (end == std::string::npos) {
+                out += text[i];
+                continue;
+            }
+            const uint32_t code = std::stoul(text.substr(i + 3, end - i - 3), nullptr, 16);
+            if (code < 0x800) {
+                out += static_cast<char>(0xC0 | (code >> 6));
+            } else if (code < 0x10000) {
+                out += static_cast<char>(0xE0 | (code >> 12));
+                out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            } else {
+                out += static_cast<char>(0xF0 | (code >> 18));
+                out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+                out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            }
+            out += static_cast<char>(0x80 | (code & 0x3F));
+            i = end;
+        }
+        return out;
     }
 
 private:
