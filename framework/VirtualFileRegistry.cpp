@@ -320,6 +320,27 @@ void VirtualFileRegistry::AddResponseHeaders(const std::string& virtual_path,
     }
 }
 
+std::shared_ptr<UpnpFileFactory> VirtualFileRegistry::Find(const std::string& virtual_path) {
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto it = by_virtual_.find(virtual_path);
+    return it == by_virtual_.end() ? nullptr : it->second.factory;
+}
+
+VirtualFileRegistry::Headers VirtualFileRegistry::ResponseHeadersFor(
+    const std::string& virtual_path, const std::string& content_type, const Headers& request) {
+    std::vector<std::shared_ptr<ResponseHeaders>> sources;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [prefix, source] : response_headers_)
+            if (virtual_path.compare(0, prefix.size(), prefix) == 0) sources.push_back(source);
+    }
+    Headers answer;
+    for (const auto& source : sources)
+        for (auto& header : (*source)(virtual_path, content_type, request))
+            answer.push_back(std::move(header));
+    return answer;
+}
+
 size_t VirtualFileRegistry::Size() {
     std::lock_guard<std::mutex> guard(mutex_);
     return by_virtual_.size();

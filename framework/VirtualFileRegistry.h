@@ -83,6 +83,13 @@ public:
     // for `virtual_path` are appended as such.
     void AddResponseHeaders(const std::string& virtual_path, UpnpFileInfo* info);
 
+    // The entry served under that virtual path, for a server of its own
+    // (MediaHttpServer); null when none.
+    std::shared_ptr<UpnpFileFactory> Find(const std::string& virtual_path);
+    // The headers SetResponseHeaders gives for that path.
+    Headers ResponseHeadersFor(const std::string& virtual_path, const std::string& content_type,
+                               const Headers& request);
+
     // Hands libupnp the six callbacks. libupnp forgets them at every start,
     // so the device installs them again each time it is served.
     static void InstallCallbacks();

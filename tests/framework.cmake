@@ -6,6 +6,6 @@ halvorn_test(test_framework LABEL unit
 target_include_directories(test_framework PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/framework)
 
 halvorn_test(test_framework_lab LABEL lab
-  SOURCES framework/DeviceLabTest.cpp
-  LIBS halvorn_framework)
+  SOURCES framework/DeviceLabTest.cpp framework/MediaHttpServerLabTest.cpp
+  LIBS halvorn_framework halvorn_media_http)
 target_include_directories(test_framework_lab PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/framework)

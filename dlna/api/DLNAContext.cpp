@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "MediaHttpServer.h"
 #include "NeighbourTable.h"
 #include "UpnpErrorMessages.h"
 #include "UpnpUtility.h"
@@ -17,6 +18,43 @@
 #include "server/MediaServer.h"
 #include "server/SharedFileGuard.h"
 #include "server/SharedFileHeaders.h"
+
+namespace {
+
+std::mutex& MediaMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Never destroyed, as the tree: stopped, not deleted, at DLNA_Finalize.
+MediaHttpServer& Media() {
+    static auto* media = new MediaHttpServer();
+    return *media;
+}
+
+// Callers hold MediaMutex.
+bool StartMedia(const std::string& address, int upnp_port) {
+    MediaHttpServer::Settings settings;
+    settings.address = address;
+    std::string error;
+    for (int port : {upnp_port > 0 && upnp_port < 65535 ? upnp_port + 1 : 0, 0}) {
+        settings.port = port;
+        if (Media().Start(settings, &error)) return true;
+    }
+    LogLine(DlnaLog(), LogLevel::Error) << error << "; libupnp serves the shared files";
+    return false;
+}
+
+// Files' URLs follow the runtime's address, on the media server's port
+// while it runs.
+void FollowMedia(const std::string& address, int upnp_port) {
+    std::lock_guard lock(MediaMutex());
+    if (Media().Running() && Media().Address() != address) StartMedia(address, upnp_port);
+    DLNAContext::Shares().UpdateAddress(address,
+                                        Media().Running() ? Media().Port() : upnp_port);
+}
+
+}  // namespace
 
 namespace {
 
@@ -83,6 +121,10 @@ bool DLNAContext::Finalize() {
     // stopped; only then is it taken away.
     UpnpUtility::Instance().Finish();
     UpnpUtility::Destroy();
+    {
+        std::lock_guard lock(MediaMutex());
+        Media().Stop();
+    }
     std::unique_ptr<DLNAContext> context;
     {
         std::lock_guard<std::mutex> guard(CreationMutex());
@@ -145,12 +187,19 @@ void DLNAContext::SetAuthentication(std::shared_ptr<AuthenticationManager> manag
     authentication_ = std::move(manager);
 }
 
+
+void DLNAContext::ServeMedia() {
+    std::lock_guard lock(MediaMutex());
+    if (Media().Running() || !StartMedia(UpnpUtility::ServerAddress(), UpnpUtility::ServerPort()))
+        return;
+    Shares().UpdateAddress(UpnpUtility::ServerAddress(), Media().Port());
+}
+
 void DLNAContext::FollowAddress() {
     auto& upnp = UpnpUtility::Instance();
     Shares().UpdateAddress(UpnpUtility::ServerAddress(), UpnpUtility::ServerPort());
     // The runtime, and with it the observer, goes at DLNA_Finalize; a second
     // DLNA_Initialize replaces it.
     upnp.RemoveAddressObserver(address_observer_);
-    address_observer_ = upnp.AddAddressObserver(
-        [](const std::string& address, int port) { Shares().UpdateAddress(address, port); });
+    address_observer_ = upnp.AddAddressObserver(FollowMedia);
 }

@@ -1,5 +1,7 @@
 #include "api/DLNAServiceFactory.h"
 
+#include "api/DLNAContext.h"
+
 #include "UpnpRootDevice.h"
 #include "UpnpService.h"
 #include "UpnpUtility.h"
@@ -60,7 +62,10 @@ std::shared_ptr<UpnpService> DLNAServiceFactory::CreateService(const DeviceInfo&
 
     // Server services.
     if (type == kContentDirectoryType) {
-        if (for_server && shares_) DescribeSharedFiles(*shares_);
+        if (for_server && shares_) {
+            DescribeSharedFiles(*shares_);
+            DLNAContext::ServeMedia();
+        }
         return std::make_shared<ContentDirectoryService>(service, for_server ? shares_ : nullptr);
     }
     if (type == kAuthenticationType) {
