@@ -32,15 +32,13 @@ MediaHttpServer& Media() {
     return *media;
 }
 
-// Callers hold MediaMutex.
-bool StartMedia(const std::string& address, int upnp_port) {
+// Callers hold MediaMutex. On a port the system chooses: a fixed one
+// beside libupnp's would take one another program was told to use.
+bool StartMedia(const std::string& address) {
     MediaHttpServer::Settings settings;
     settings.address = address;
     std::string error;
-    for (int port : {upnp_port > 0 && upnp_port < 65535 ? upnp_port + 1 : 0, 0}) {
-        settings.port = port;
-        if (Media().Start(settings, &error)) return true;
-    }
+    if (Media().Start(settings, &error)) return true;
     LogLine(DlnaLog(), LogLevel::Error) << error << "; libupnp serves the shared files";
     return false;
 }
@@ -49,7 +47,7 @@ bool StartMedia(const std::string& address, int upnp_port) {
 // while it runs.
 void FollowMedia(const std::string& address, int upnp_port) {
     std::lock_guard lock(MediaMutex());
-    if (Media().Running() && Media().Address() != address) StartMedia(address, upnp_port);
+    if (Media().Running() && Media().Address() != address) StartMedia(address);
     DLNAContext::Shares().UpdateAddress(address,
                                         Media().Running() ? Media().Port() : upnp_port);
 }
@@ -190,7 +188,7 @@ void DLNAContext::SetAuthentication(std::shared_ptr<AuthenticationManager> manag
 
 void DLNAContext::ServeMedia() {
     std::lock_guard lock(MediaMutex());
-    if (Media().Running() || !StartMedia(UpnpUtility::ServerAddress(), UpnpUtility::ServerPort()))
+    if (Media().Running() || !StartMedia(UpnpUtility::ServerAddress()))
         return;
     Shares().UpdateAddress(UpnpUtility::ServerAddress(), Media().Port());
 }

@@ -61,8 +61,8 @@ public:
     // change of it; called once the runtime has started.
     void FollowAddress();
     // Serves shared files from their own HTTP server on the runtime's
-    // address (its port + 1 when free), and points their URLs there; until
-    // then libupnp's web server serves them. Stopped at DLNA_Finalize.
+    // address (a port the system chooses), and points their URLs there;
+    // until then libupnp's web server serves them. Stopped at DLNA_Finalize.
     static void ServeMedia();
 
 private:
