@@ -3,13 +3,17 @@
 #include <getopt.h>
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "ConfigFile.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: dlna-renderer [options]\n"
     "A DLNA media renderer that plays what a control point sends it through GStreamer.\n"
+    "Options override the configuration files' keys.\n"
+    "  --config PATH       the one configuration file to read (default: each of\n"
+    "                      /etc/dlna-renderer.conf, ~/.config/dlna-renderer.conf present)\n"
     "  --desc PATH         renderer description (default <exe dir>/../share/dlna/web/DMR.xml)\n"
     "  --name NAME         friendly name (default \"dlna-renderer on <host name>\")\n"
     "  --ip ADDR           address to serve on (default: the first usable interface)\n"
@@ -20,12 +24,13 @@ constexpr char kUsage[] =
     "                      announce no Sink formats\n"
     "  --help              this text\n";
 
-enum Option { kDesc = 1, kName, kIp, kPort, kAudioSink, kVideoSink, kNull, kHelp };
+enum Option { kConfig = 1, kDesc, kName, kIp, kPort, kAudioSink, kVideoSink, kNull, kHelp };
 
 }  // namespace
 
-std::optional<Options> ParseOptions(int argc, char** argv, int* exit_status) {
+bool ParseOptions(int argc, char** argv, Options* options, int* exit_status) {
     static const option kLong[] = {
+        {"config", required_argument, nullptr, kConfig},
         {"desc", required_argument, nullptr, kDesc},
         {"name", required_argument, nullptr, kName},
         {"ip", required_argument, nullptr, kIp},
@@ -36,58 +41,56 @@ std::optional<Options> ParseOptions(int argc, char** argv, int* exit_status) {
         {"help", no_argument, nullptr, kHelp},
         {nullptr, 0, nullptr, 0},
     };
-    Options options;
     opterr = 0;
     optind = 1;
     for (int option; (option = getopt_long(argc, argv, "", kLong, nullptr)) != -1;) {
         switch (option) {
+            case kConfig:
+                options->config = optarg;
+                break;
             case kDesc:
-                options.description = optarg;
+                options->description = optarg;
                 break;
             case kName:
-                options.name = optarg;
+                options->name = optarg;
                 break;
             case kIp:
-                options.address = optarg;
+                options->address = optarg;
                 break;
-            case kPort: {
-                char* end = nullptr;
-                const long port = std::strtol(optarg, &end, 10);
-                if (*optarg == '\0' || *end != '\0' || port < 0 || port > 65535) {
+            case kPort:
+                if (!config_value::Port(optarg, &options->port)) {
                     std::fprintf(
                         stderr,
                         "dlna-renderer: --port needs a number from 0 to 65535, not \"%s\"\n",
                         optarg);
                     *exit_status = 1;
-                    return std::nullopt;
+                    return false;
                 }
-                options.port = static_cast<uint16_t>(port);
                 break;
-            }
             case kAudioSink:
-                options.audio_sink = optarg;
+                options->audio_sink = optarg;
                 break;
             case kVideoSink:
-                options.video_sink = optarg;
+                options->video_sink = optarg;
                 break;
             case kNull:
-                options.null_host = true;
+                options->null_host = true;
                 break;
             case kHelp:
                 std::fputs(kUsage, stdout);
                 *exit_status = 0;
-                return std::nullopt;
+                return false;
             default:
                 std::fprintf(stderr, "dlna-renderer: unknown option or missing value: %s\n%s",
                              argv[optind - 1], kUsage);
                 *exit_status = 1;
-                return std::nullopt;
+                return false;
         }
     }
     if (optind < argc) {
         std::fprintf(stderr, "dlna-renderer: unexpected argument: %s\n%s", argv[optind], kUsage);
         *exit_status = 1;
-        return std::nullopt;
+        return false;
     }
-    return options;
+    return true;
 }

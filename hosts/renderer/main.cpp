@@ -15,6 +15,7 @@
 #include "Options.h"
 #include "PortCheck.h"
 #include "Player.h"
+#include "RendererConfig.h"
 #include "RendererHost.h"
 #include "SinkFormats.h"
 
@@ -98,18 +99,25 @@ int Serve(const Options& options, const std::string& description, const sigset_t
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line names the files to read, then goes over their values.
     int status = 0;
-    auto options = ParseOptions(argc, argv, &status);
-    if (!options) return status;
+    Options given;
+    if (!ParseOptions(argc, argv, &given, &status)) return status;
+    const bool named = !given.config.empty();
+    Options options;
+    std::string error;
+    for (const std::string& file : named ? std::vector{given.config} : DefaultRendererConfigs())
+        if (!ReadRendererConfig(file, named, &options, &error)) return Fail(error);
+    ParseOptions(argc, argv, &options, &status);
 
     const std::string description =
-        options->description.empty() ? DefaultDescription() : options->description;
+        options.description.empty() ? DefaultDescription() : options.description;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(description, ec))
         return Fail("no renderer description at " + description +
                     "; install the renderer's data or name it with --desc PATH");
-    if (PortInUse(options->address, options->port))
-        return Fail("port " + std::to_string(options->port) +
+    if (PortInUse(options.address, options.port))
+        return Fail("port " + std::to_string(options.port) +
                     " is in use; choose another with --port (0 lets the system choose)");
 
     // Every thread started from here on inherits the mask; main waits for the signals.
@@ -124,7 +132,7 @@ int main(int argc, char** argv) {
         return Fail(std::string("GStreamer does not start: ") +
                     (gst_error ? gst_error->message : "unknown error"));
 
-    status = Serve(*options, description, stop);
+    status = Serve(options, description, stop);
     // GStreamer's own memory goes back only once the player is gone.
     gst_deinit();
     return status;

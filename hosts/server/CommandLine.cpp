@@ -2,14 +2,17 @@
 
 #include <getopt.h>
 
-#include <charconv>
+#include "ConfigFile.h"
 
 const char kUsage[] =
-    "usage: dlna-server [--name NAME] [--password PW] [--port N] [--ip ADDR]\n"
-    "                   [--desc PATH] [--recursive] [--watch] [DIR...]\n"
+    "usage: dlna-server [--config PATH] [--name NAME] [--password PW] [--port N]\n"
+    "                   [--ip ADDR] [--desc PATH] [--recursive] [--watch] [DIR...]\n"
     "Shares the media files of each DIR as a UPnP/DLNA media server until\n"
-    "SIGTERM or SIGINT. Without DIR: your music, videos and pictures folders\n"
-    "(XDG user dirs), with their sub-folders, followed as they change.\n"
+    "SIGTERM or SIGINT. Without DIR (nor folder in the configuration file):\n"
+    "your music, videos and pictures folders (XDG user dirs), with their\n"
+    "sub-folders, followed as they change. Options override the file's keys,\n"
+    "and DIRs replace its folders.\n"
+    "  --config PATH    configuration file (default: /etc/dlna-server.conf if present)\n"
     "  --name NAME      friendly name shown by clients\n"
     "  --password PW    clients must authenticate before they browse\n"
     "  --port N         HTTP port (default: any free port)\n"
@@ -18,23 +21,9 @@ const char kUsage[] =
     "  --recursive      share sub-folders too\n"
     "  --watch          follow files added to and removed from the folders\n";
 
-namespace {
-
-bool ParsePort(const char* text, int* port) {
-    const std::string_view view(text);
-    int value = -1;
-    auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (error != std::errc() || end != view.data() + view.size() || value < 0 || value > 65535)
-        return false;
-    *port = value;
-    return true;
-}
-
-}  // namespace
-
-bool ParseCommandLine(int argc, char** argv, const std::string& default_description,
-                      ServerOptions* options, std::string* error) {
+bool ParseCommandLine(int argc, char** argv, ServerOptions* options, std::string* error) {
     static const option kOptions[] = {
+        {"config", required_argument, nullptr, 'c'},
         {"name", required_argument, nullptr, 'n'},
         {"password", required_argument, nullptr, 'p'},
         {"port", required_argument, nullptr, 'P'},
@@ -45,12 +34,13 @@ bool ParseCommandLine(int argc, char** argv, const std::string& default_descript
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
-    *options = ServerOptions{};
-    options->description = default_description;
     opterr = 0;
     optind = 1;
     for (int c; (c = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1;) {
         switch (c) {
+            case 'c':
+                options->config = optarg;
+                break;
             case 'n':
                 options->name = optarg;
                 break;
@@ -72,13 +62,16 @@ bool ParseCommandLine(int argc, char** argv, const std::string& default_descript
             case 'h':
                 options->help = true;
                 return true;
-            case 'P':
-                if (!ParsePort(optarg, &options->port)) {
+            case 'P': {
+                uint16_t port = 0;
+                if (!config_value::Port(optarg, &port)) {
                     *error =
                         std::string("--port wants a number from 0 to 65535, not '") + optarg + "'";
                     return false;
                 }
+                options->port = port;
                 break;
+            }
             case ':':
                 *error = std::string(argv[optind - 1]) + " needs a value";
                 return false;
@@ -87,6 +80,7 @@ bool ParseCommandLine(int argc, char** argv, const std::string& default_descript
                 return false;
         }
     }
-    for (int i = optind; i < argc; ++i) options->folders.emplace_back(argv[i]);
+    if (optind < argc) options->folders.clear();
+    for (int i = optind; i < argc; ++i) options->folders.push_back({argv[i]});
     return true;
 }

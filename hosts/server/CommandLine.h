@@ -2,8 +2,16 @@
 #include <string>
 #include <vector>
 
+// A folder to share. Its flags add to ServerOptions' own.
+struct SharedFolder {
+    std::string path;
+    bool recursive = false;
+    bool watch = false;
+};
+
 // What dlna-server was asked to do.
 struct ServerOptions {
+    std::string config;    // --config: the one file to read; empty: the default
     std::string name;      // friendly name; empty keeps the description's
     std::string password;  // empty: no password
     std::string ip;        // empty: the first usable interface
@@ -11,13 +19,16 @@ struct ServerOptions {
     std::string description;
     bool recursive = false;
     bool watch = false;
+    // error, warning or info; checked only, as DLNA.h has no log level to set.
+    std::string log_level = "warning";
     bool help = false;
-    std::vector<std::string> folders;
+    std::vector<SharedFolder> folders;
 };
 
-// False with a one-line `error` for a command line that cannot be run.
-// `default_description` is used unless --desc is given.
-bool ParseCommandLine(int argc, char** argv, const std::string& default_description,
-                      ServerOptions* options, std::string* error);
+// The command line over `options` (the defaults, then the configuration
+// file's values): each option given replaces its value, and folders named
+// replace the folders there. False with a one-line `error` for a command
+// line that cannot be run.
+bool ParseCommandLine(int argc, char** argv, ServerOptions* options, std::string* error);
 
 extern const char kUsage[];

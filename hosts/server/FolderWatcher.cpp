@@ -31,28 +31,33 @@ void Report(const char* what, const std::string& path) {
 
 }  // namespace
 
-FolderWatcher::FolderWatcher(bool recursive)
-    : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), recursive_(recursive) {}
+FolderWatcher::FolderWatcher() : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
 FolderWatcher::~FolderWatcher() {
     if (fd_ >= 0) close(fd_);
 }
 
-bool FolderWatcher::Watch(const std::string& folder, std::string* error) {
+bool FolderWatcher::Watch(const std::string& folder, bool recursive, std::string* error) {
     if (fd_ < 0 || inotify_add_watch(fd_, folder.c_str(), kFolderEvents) < 0) {
         *error = std::string("cannot watch ") + folder + ": " + std::strerror(errno) +
                  (errno == ENOSPC ? " (raise fs.inotify.max_user_watches)" : "");
         return false;
     }
-    roots_.insert(folder);
-    AddWatch(folder);
+    roots_[folder] = recursive;
+    AddWatch(folder, recursive);
     return true;
 }
 
-void FolderWatcher::AddWatch(const std::string& directory) {
+bool FolderWatcher::Recursive(const std::string& directory) const {
+    for (const auto& [root, recursive] : roots_)
+        if (recursive && (directory == root || Below(directory, root))) return true;
+    return false;
+}
+
+void FolderWatcher::AddWatch(const std::string& directory, bool recursive) {
     const int wd = inotify_add_watch(fd_, directory.c_str(), kFolderEvents);
     if (wd >= 0) directories_[wd] = directory;
-    if (!recursive_) return;
+    if (!recursive) return;
     std::error_code ec;
     fs::recursive_directory_iterator it(directory, fs::directory_options::skip_permission_denied,
                                         ec);
@@ -111,7 +116,7 @@ void FolderWatcher::HandleEvent(int wd, uint32_t mask, const std::string& name) 
     }
     const std::string path = directory + "/" + name;
     if (mask & IN_ISDIR) {
-        if (!recursive_) return;
+        if (!Recursive(directory)) return;
         if (mask & (IN_CREATE | IN_MOVED_TO)) FolderAppeared(path);
         if (mask & (IN_DELETE | IN_MOVED_FROM)) FolderGone(path);
         return;
@@ -136,7 +141,7 @@ void FolderWatcher::FileGone(const std::string& path) {
 }
 
 void FolderWatcher::FolderAppeared(const std::string& path) {
-    AddWatch(path);
+    AddWatch(path, true);
     // Files may have arrived before the watch did.
     sharing::ForEachFile(path, true, [&](const fs::directory_entry& entry) {
         if (!shared_.count(entry.path().string())) FileAppeared(entry.path().string());
@@ -166,9 +171,9 @@ void FolderWatcher::FolderGone(const std::string& path) {
 }
 
 void FolderWatcher::Rescan() {
-    for (const std::string& root : roots_) {
-        AddWatch(root);
-        sharing::ForEachFile(root, recursive_, [&](const fs::directory_entry& entry) {
+    for (const auto& [root, recursive] : roots_) {
+        AddWatch(root, recursive);
+        sharing::ForEachFile(root, recursive, [&](const fs::directory_entry& entry) {
             if (!shared_.count(entry.path().string())) FileAppeared(entry.path().string());
             return true;
         });

@@ -19,6 +19,7 @@
 #include "FolderSharing.h"
 #include "FolderWatcher.h"
 #include "PortCheck.h"
+#include "ServerConfig.h"
 #include "ShareProgress.h"
 
 namespace fs = std::filesystem;
@@ -83,7 +84,8 @@ std::string Address(const ServerOptions& options) {
            std::to_string(options.port);
 }
 
-int Serve(const ServerOptions& options, const std::vector<std::string>& folders, StopSignal& stop) {
+int Serve(const ServerOptions& options, const std::vector<SharedFolder>& folders,
+          StopSignal& stop) {
     if (DLNA_Initialize(options.ip.empty() ? nullptr : options.ip.c_str(),
                         static_cast<uint16_t>(options.port)) != DLNA_OK)
         return Fail("cannot start UPnP on " + Address(options) +
@@ -110,17 +112,16 @@ int Serve(const ServerOptions& options, const std::vector<std::string>& folders,
     }
 
     std::optional<FolderWatcher> watcher;
-    if (options.watch) {
-        watcher.emplace(options.recursive);
-        for (const std::string& folder : folders) {
-            std::string error;
-            if (!watcher->Watch(folder, &error)) return Fail(error);
-        }
+    for (const SharedFolder& folder : folders) {
+        if (!folder.watch) continue;
+        if (!watcher) watcher.emplace();
+        std::string error;
+        if (!watcher->Watch(folder.path, folder.recursive, &error)) return Fail(error);
     }
     ShareProgressLine progress(stdout);
     sharing::FolderShareCount count;
-    for (const std::string& folder : folders) {
-        sharing::ShareFolder(folder, options.recursive, &count,
+    for (const SharedFolder& folder : folders) {
+        sharing::ShareFolder(folder.path, folder.recursive, &count,
                              [&](const std::string& path, int result) {
                                  if (result == 0) {
                                      progress.FileShared();
@@ -144,37 +145,47 @@ int main(int argc, char** argv) {
     // is sent. Two arenas, and answers that large mapped and given back.
     mallopt(M_ARENA_MAX, 2);
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    ServerOptions options;
+    // The command line names the file to read, then goes over its values.
+    ServerOptions given;
     std::string error;
-    if (!ParseCommandLine(argc, argv, DefaultDescription(), &options, &error)) {
+    if (!ParseCommandLine(argc, argv, &given, &error)) {
         std::fprintf(stderr, "dlna-server: %s\n%s", error.c_str(), kUsage);
         return 1;
     }
-    if (options.help) {
+    if (given.help) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    ServerOptions options;
+    options.description = DefaultDescription();
+    const bool named = !given.config.empty();
+    if (!ReadServerConfig(named ? given.config : kDefaultServerConfig, named, &options, &error))
+        return Fail(error);
+    ParseCommandLine(argc, argv, &options, &error);
     if (options.folders.empty()) {
-        options.folders = DefaultMediaFolders();
+        for (const std::string& folder : DefaultMediaFolders())
+            options.folders.push_back({folder, true, true});
         if (options.folders.empty())
             return Fail(
-                "no folder to share: name at least one DIR (you have no music, videos or "
-                "pictures folder)");
-        options.recursive = true;
-        options.watch = true;
+                "no folder to share: name at least one DIR, or a folder in the configuration "
+                "file (you have no music, videos or pictures folder)");
         std::string list;
-        for (const std::string& folder : options.folders) list += (list.empty() ? "" : ", ") + folder;
+        for (const SharedFolder& folder : options.folders)
+            list += (list.empty() ? "" : ", ") + folder.path;
         std::printf("dlna-server: sharing %s\n", list.c_str());
         std::fflush(stdout);
     }
-    std::vector<std::string> folders;
-    for (const std::string& folder : options.folders) {
+    std::vector<SharedFolder> folders;
+    for (const SharedFolder& folder : options.folders) {
         std::error_code ec;
-        if (!fs::is_directory(folder, ec))
-            return Fail("no such folder: " + folder + " (name an existing directory to share)");
+        if (!fs::is_directory(folder.path, ec))
+            return Fail("no such folder: " + folder.path +
+                        " (name an existing directory to share)");
         // Absolute, so the paths shared and the paths watched agree.
-        folders.push_back(fs::absolute(folder, ec).lexically_normal().string());
-        if (folders.back().size() > 1 && folders.back().back() == '/') folders.back().pop_back();
+        std::string path = fs::absolute(folder.path, ec).lexically_normal().string();
+        if (path.size() > 1 && path.back() == '/') path.pop_back();
+        folders.push_back({path, folder.recursive || options.recursive,
+                           folder.watch || options.watch});
     }
     std::error_code ec;
     if (!fs::is_regular_file(options.description, ec))

@@ -460,6 +460,62 @@ TEST_F(WatchLab, ACopiedFileAppearsAndADeletedOneDisappears) {
     EXPECT_THAT(server->Output(), HasSubstr("added " + (media / "copy.mp3").string()));
 }
 
+namespace {
+
+// Everything from a configuration file, nothing on the command line but it.
+class ConfigFileLab : public ServerLab {
+protected:
+    std::vector<std::string> Arguments() override {
+        config = media.string() + ".conf";
+        WriteFile(config, "# the lab's\nname = Configured Server\nip = " +
+                              std::string(kServerIp) + "\nfolder = " + media.string() +
+                              " recursive\n");
+        return {"--config", config.string()};
+    }
+    void TearDown() override {
+        ServerLab::TearDown();
+        fs::remove(config);
+    }
+    fs::path config;
+};
+
+}  // namespace
+
+TEST_F(ConfigFileLab, SharesTheFilesFolderUnderTheFilesName) {
+    CommandResult music = Client("browse 2 BrowseDirectChildren 0 0");
+    ASSERT_EQ(music.status, 0) << music.output;
+    EXPECT_EQ(Field(music.output, "friendlyName"), "Configured Server");
+    const std::string didl = Field(music.output, "Result");
+    EXPECT_THAT(didl, HasSubstr("<dc:title>song.mp3</dc:title>"));
+    EXPECT_THAT(didl, HasSubstr("<dc:title>deep.mp3</dc:title>"));  // the folder's own flag
+    EXPECT_EQ(server->Address(), kServerIp);
+}
+
+TEST(ServerStartLab, RefusesABadConfigurationFileWithItsFileAndLine) {
+    HALVORN_REQUIRE_LAB();
+    char folder[] = "/tmp/dlna-config-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/server.conf";
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {"name = Lab\n\nfoo = bar\n", file + ":3: unknown key \"foo\""},
+        {"port = 80000\n", file + ":1: port wants a number from 0 to 65535, not \"80000\""},
+        {"", std::string(folder) + "/none.conf: no such file"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(file, c.text);
+        const std::string named = c.text.empty() ? std::string(folder) + "/none.conf" : file;
+        ChildProcess run(kStage + "/bin/dlna-server",
+                         {"--config", named, "--ip", kServerIp, folder});
+        const int status = run.Wait();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << run.Output();
+        EXPECT_EQ(run.Output(), "dlna-server: " + c.message + "\n");
+    }
+    fs::remove_all(folder);
+}
+
 // Start-up failures: one line saying what and what to do, status 1.
 TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
     HALVORN_REQUIRE_LAB();

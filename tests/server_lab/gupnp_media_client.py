@@ -105,6 +105,7 @@ def main():
         print("device not found")
         return 1
     print("device", device.get_device_type(), device.get_udn())
+    print("friendlyName", device.get_friendly_name())
     try:
         if command == "browse":
             for name, value in browse(device, *args).items():

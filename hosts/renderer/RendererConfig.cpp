@@ -1,0 +1,87 @@
+#include "RendererConfig.h"
+
+#include <arpa/inet.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "ConfigFile.h"
+#include "InterfaceAddress.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Relative paths are taken from the file's folder, not from wherever the
+// renderer was started.
+std::string Resolved(const fs::path& base, const std::string& value) {
+    return fs::path(value).is_absolute() ? value : (base / value).lexically_normal().string();
+}
+
+bool ApplyKey(const std::string& key, const std::string& value, const fs::path& base,
+              Options* options, std::string* why) {
+    if (key == "name") {
+        options->name = value;
+    } else if (key == "desc") {
+        options->description = Resolved(base, value);
+    } else if (key == "ip") {
+        in_addr address{};
+        if (inet_pton(AF_INET, value.c_str(), &address) != 1) {
+            *why = "ip wants an IPv4 address, not \"" + value + "\"";
+            return false;
+        }
+        options->address = value;
+    } else if (key == "interface") {
+        return InterfaceAddress(value, &options->address, why);
+    } else if (key == "port") {
+        if (!config_value::Port(value, &options->port)) {
+            *why = "port wants a number from 0 to 65535, not \"" + value + "\"";
+            return false;
+        }
+    } else if (key == "audio_sink") {
+        options->audio_sink = value;
+    } else if (key == "video_sink") {
+        options->video_sink = value;
+    } else if (key == "null") {
+        if (!config_value::YesNo(value, &options->null_host)) {
+            *why = "null wants yes or no, not \"" + value + "\"";
+            return false;
+        }
+    } else {
+        *why = "unknown key \"" + key + "\"";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> DefaultRendererConfigs() {
+    std::vector<std::string> files{"/etc/dlna-renderer.conf"};
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
+    if (config && config[0] == '/')
+        files.push_back(std::string(config) + "/dlna-renderer.conf");
+    else if (home && *home)
+        files.push_back(std::string(home) + "/.config/dlna-renderer.conf");
+    return files;
+}
+
+bool ReadRendererConfig(const std::string& path, bool required, Options* options,
+                        std::string* error) {
+    ConfigFile file;
+    if (!file.Read(path, required, error)) return false;
+    const fs::path base = fs::path(path).parent_path();
+    for (const ConfigFile::Entry& entry : file.entries()) {
+        std::string why;
+        // ip and interface both set the address.
+        const std::string setting = entry.key == "interface" ? "ip" : entry.key;
+        if (!file.Once(setting, entry, &why) ||
+            !ApplyKey(entry.key, entry.value, base, options, &why)) {
+            *error = file.Where(entry) + why;
+            return false;
+        }
+    }
+    return true;
+}
