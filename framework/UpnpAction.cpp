@@ -14,7 +14,7 @@ namespace {
 // libupnp keeps the fault text in a fixed buffer of this many bytes.
 constexpr size_t kErrorTextSize = 180;
 
-// Appends the XML document `markup` (valid UTF-8) to the response's last
+// Appends the XML document `markup` to the response's last
 // argument element as one CDATA section (libixml prints no second one).
 // Characters beyond ASCII go as character references, because libixml's
 // parser (libupnp's control points) ends a section at the first byte above
@@ -180,13 +180,12 @@ bool UpnpAction::Handle(UpnpActionRequest* request) {
     } else {
         for (const auto& result : results) {
             // A value that is not XML text would make the whole response unreadable.
-            const std::string text = xml::ValidText(result.value);
             const bool added =
-                UpnpAddToActionResponse(&response, name.c_str(), service.serviceType.c_str(),
-                                        result.name.c_str(),
-                                        result.as_cdata ? nullptr : text.c_str()) ==
+                UpnpAddToActionResponse(
+                    &response, name.c_str(), service.serviceType.c_str(), result.name.c_str(),
+                    result.as_cdata ? nullptr : xml::ValidText(result.value).c_str()) ==
                     UPNP_E_SUCCESS &&
-                (!result.as_cdata || AppendCdata(response, text));
+                (!result.as_cdata || AppendCdata(response, result.value));
             if (!added) {
                 LogLine(FrameworkLog(), LogLevel::Error)
                     << "UpnpAddToActionResponse failed. " << result.name << ": " << result.value;

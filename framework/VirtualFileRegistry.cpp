@@ -1,5 +1,7 @@
 #include "VirtualFileRegistry.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -122,8 +124,19 @@ void VirtualFileRegistry::AddGeneratedFile(const std::string& disk_path,
 void VirtualFileRegistry::AddServedFile(const std::string& disk_path,
                                         const std::string& virtual_path,
                                         const std::string& content_type) {
-    Add(std::make_shared<UpnpDiscFileFactory>(disk_path, virtual_path, content_type), nullptr,
-        false);
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (auto old = by_virtual_.find(virtual_path); old != by_virtual_.end()) Erase(old);
+    auto type = std::find(content_types_.begin(), content_types_.end(), content_type);
+    if (type == content_types_.end()) type = content_types_.insert(type, content_type);
+    served_[virtual_path] = Served{disk_path, static_cast<uint32_t>(type - content_types_.begin())};
+}
+
+std::shared_ptr<UpnpFileFactory> VirtualFileRegistry::FindLocked(const std::string& virtual_path) {
+    if (auto it = by_virtual_.find(virtual_path); it != by_virtual_.end()) return it->second.factory;
+    auto served = served_.find(virtual_path);
+    if (served == served_.end()) return nullptr;
+    return std::make_shared<UpnpDiscFileFactory>(served->second.disk_path, virtual_path,
+                                                 content_types_[served->second.content_type]);
 }
 
 void VirtualFileRegistry::AddDiscFile(const std::string& disk_path,
@@ -146,6 +159,7 @@ void VirtualFileRegistry::Add(std::shared_ptr<UpnpFileFactory> factory, const vo
 
     std::lock_guard<std::mutex> guard(mutex_);
     if (auto old = by_virtual_.find(virtual_path); old != by_virtual_.end()) Erase(old);
+    served_.erase(virtual_path);
     entry.sequence = next_sequence_++;
     if (entry.has_key) by_identity_[entry.key].emplace(entry.sequence, virtual_path);
     if (indexed) by_name_[entry.normal_path].emplace(entry.sequence, virtual_path);
@@ -194,6 +208,7 @@ void VirtualFileRegistry::RemoveVirtual(const std::string& virtual_path) {
     std::lock_guard<std::mutex> guard(mutex_);
     auto it = by_virtual_.find(virtual_path);
     if (it != by_virtual_.end()) Erase(it);
+    served_.erase(virtual_path);
 }
 
 void VirtualFileRegistry::RemoveOwnedBy(const void* owner) {
@@ -235,9 +250,8 @@ std::unique_ptr<UpnpFileInterface> VirtualFileRegistry::Open(const std::string& 
     std::shared_ptr<UpnpFileFactory> factory;
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        auto it = by_virtual_.find(virtual_path);
-        if (it == by_virtual_.end()) return nullptr;
-        factory = it->second.factory;
+        factory = FindLocked(virtual_path);
+        if (!factory) return nullptr;
     }
     // Opening a disk file is I/O: not under the registry's lock.
     auto file = factory->Open(mode);
@@ -248,9 +262,8 @@ bool VirtualFileRegistry::GetInfo(const std::string& virtual_path, UpnpFileInfo*
     std::shared_ptr<UpnpFileFactory> factory;
     {
         std::lock_guard<std::mutex> guard(mutex_);
-        auto it = by_virtual_.find(virtual_path);
-        if (it == by_virtual_.end()) return false;
-        factory = it->second.factory;
+        factory = FindLocked(virtual_path);
+        if (!factory) return false;
     }
     return factory->GetInfo(info);
 }
@@ -322,8 +335,7 @@ void VirtualFileRegistry::AddResponseHeaders(const std::string& virtual_path,
 
 std::shared_ptr<UpnpFileFactory> VirtualFileRegistry::Find(const std::string& virtual_path) {
     std::lock_guard<std::mutex> guard(mutex_);
-    auto it = by_virtual_.find(virtual_path);
-    return it == by_virtual_.end() ? nullptr : it->second.factory;
+    return FindLocked(virtual_path);
 }
 
 VirtualFileRegistry::Headers VirtualFileRegistry::ResponseHeadersFor(
@@ -343,5 +355,5 @@ VirtualFileRegistry::Headers VirtualFileRegistry::ResponseHeadersFor(
 
 size_t VirtualFileRegistry::Size() {
     std::lock_guard<std::mutex> guard(mutex_);
-    return by_virtual_.size();
+    return by_virtual_.size() + served_.size();
 }

@@ -114,6 +114,8 @@ private:
 
     VirtualFileRegistry();
     void Add(std::shared_ptr<UpnpFileFactory> factory, const void* owner, bool indexed = true);
+    // Callers hold mutex_.
+    std::shared_ptr<UpnpFileFactory> FindLocked(const std::string& virtual_path);
     void Erase(std::unordered_map<std::string, Entry>::iterator it);
     // The entry for that disk path, or end().
     std::unordered_map<std::string, Entry>::iterator FindByDiskPath(const std::string& disk_path);
@@ -125,4 +127,12 @@ private:
     std::unordered_map<std::string, Ordered> by_name_;
     std::map<std::string, std::shared_ptr<AccessGuard>> guards_;
     std::map<std::string, std::shared_ptr<ResponseHeaders>> response_headers_;
+    // Shared media, by virtual path: a path and a content type each, their
+    // factory made per request (a server may share 100,000 files).
+    struct Served {
+        std::string disk_path;
+        uint32_t content_type;  // in content_types_
+    };
+    std::unordered_map<std::string, Served> served_;
+    std::vector<std::string> content_types_;
 };

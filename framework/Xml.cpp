@@ -76,42 +76,63 @@ std::string AllText(IXML_Element* element) {
 
 bool HasText(IXML_Element* element) { return element && FirstTextChild(element) != nullptr; }
 
+namespace {
+
+// ASCII that XML 1.0 allows as it stands: most of any text, copied in runs.
+bool PlainAscii(unsigned char c) {
+    return (c >= 0x20 && c < 0x7F) || c == '\t' || c == '\n' || c == '\r';
+}
+
+size_t PlainRun(std::string_view text, size_t from) {
+    size_t end = from;
+    while (end < text.size() && PlainAscii(static_cast<unsigned char>(text[end]))) ++end;
+    return end;
+}
+
+// The character at text[i] and how many bytes it takes: -1 for bytes that
+// are no shortest-form UTF-8 of a character XML 1.0 allows (one byte then,
+// when the sequence itself is broken).
+int64_t DecodeCharacter(std::string_view text, size_t i, size_t* length) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t n = lead < 0x80                    ? 1
+               : lead >= 0xC2 && lead <= 0xDF ? 2
+               : lead >= 0xE0 && lead <= 0xEF ? 3
+               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                              : 0;
+    uint32_t code = n == 1 ? lead : n == 2 ? lead & 0x1F : n == 3 ? lead & 0x0F : lead & 0x07;
+    for (size_t k = 1; k < n; ++k) {
+        const auto next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+        if ((next & 0xC0) != 0x80) {
+            n = 0;
+            break;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    *length = n ? n : 1;
+    if (n == 0) return -1;
+    // Shortest form only, and only the characters XML 1.0 allows.
+    const bool shortest = n != 3 ? n != 4 || code >= 0x10000 : code >= 0x800;
+    const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
+                         (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
+                         (code >= 0x10000 && code <= 0x10FFFF);
+    return shortest && allowed ? static_cast<int64_t>(code) : int64_t{-1};
+}
+
+}  // namespace
+
 std::string ValidText(std::string_view text) {
     static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::string out;
     out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80                    ? 1
-                        : lead >= 0xC2 && lead <= 0xDF ? 2
-                        : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                       : 0;
-        uint32_t code = length == 1   ? lead
-                        : length == 2 ? lead & 0x1F
-                        : length == 3 ? lead & 0x0F
-                                      : lead & 0x07;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
-            if ((next & 0xC0) != 0x80) {
-                length = 0;
-                break;
-            }
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Shortest form only, and only the characters XML 1.0 allows.
-        const bool shortest = length != 3 ? length != 4 || code >= 0x10000 : code >= 0x800;
-        const bool allowed =
-            code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
-            (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
-        if (length == 0) {
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        if (shortest && allowed)
-            out.append(text.substr(i, length));
+        const size_t run = PlainRun(text, i);
+        out.append(text, i, run - i);
+        i = run;
+        if (i >= text.size()) break;
+        size_t length;
+        if (DecodeCharacter(text, i, &length) >= 0)
+            out.append(text, i, length);
         else
             out += kReplacement;
         i += length;
@@ -145,20 +166,16 @@ std::string Serialize(IXML_Document* doc) {
 std::string AsciiMarkup(std::string_view markup) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
-    out.reserve(markup.size() + markup.size() / 8);
+    out.reserve(markup.size() + markup.size() / 16);
     size_t i = 0;
     while (i < markup.size()) {
-        // ASCII runs are copied whole.
-        size_t run = i;
-        while (run < markup.size() && static_cast<unsigned char>(markup[run]) < 0x80) ++run;
+        const size_t run = PlainRun(markup, i);
         out.append(markup, i, run - i);
         i = run;
         if (i >= markup.size()) break;
-        const auto lead = static_cast<unsigned char>(markup[i]);
-        const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        uint32_t code = lead & (length == 4 ? 0x07 : length == 3 ? 0x0F : 0x1F);
-        for (size_t k = 1; k < length && i + k < markup.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(markup[i + k]) & 0x3F);
+        size_t length;
+        const int64_t decoded = DecodeCharacter(markup, i, &length);
+        uint32_t code = decoded >= 0 ? static_cast<uint32_t>(decoded) : 0xFFFD;
         i += length;
         char digits[8];
         int n = 0;

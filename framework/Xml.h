@@ -39,9 +39,10 @@ std::string AllText(IXML_Element* element);
 // by U+FFFD: ixml writes text unchanged, and a document holding such bytes
 // cannot be read back, by ixml or by any other parser.
 std::string ValidText(std::string_view text);
-// An XML document in valid UTF-8 with every character beyond ASCII as a
-// character reference ("&#x89C6;"): the same document to any parser. Only
-// for markup whose names are ASCII, as the documents here are.
+// An XML document with every character beyond ASCII as a character
+// reference ("&#x89C6;"): the same document to any parser. What ValidText
+// would replace becomes U+FFFD. Only for markup whose names are ASCII, as
+// the documents here are.
 std::string AsciiMarkup(std::string_view markup);
 // ValidText(text) with &, <, >, " and ' as their predefined entities: text
 // for a document written by hand, as element text or attribute value.

@@ -213,6 +213,8 @@ bool ShareTree::Browse(const std::string& object_id, bool metadata, uint32_t sta
     } else {
         total = static_cast<uint32_t>(object.ChildCount());
         const uint32_t count = requested_count ? requested_count : total;
+        // About what an item with tags takes: the answer is built once.
+        result.reserve(result.size() + 768 * std::min<size_t>(count, total));
         returned = static_cast<uint32_t>(object.ChildrenToXml(result, starting_index, count, base));
     }
     result += kDidlFooter;
@@ -255,6 +257,7 @@ void ShareTree::WritePage(std::vector<const ShareObject*>& objects, const SortCr
     if (didl) {
         const std::string base = Base();
         std::string result(kDidlHeader);
+        result.reserve(result.size() + 768 * (end - start));
         for (size_t i = start; i < end; ++i) objects[i]->ToXml(result, base);
         result += kDidlFooter;
         *didl = std::move(result);
