@@ -29,7 +29,7 @@ UpnpFileInterface* AsFile(UpnpWebFileHandle handle) {
 int OnGetInfo(const char* filename, UpnpFileInfo* info, const void*, const void**) {
     if (!filename) return -1;
     auto& registry = VirtualFileRegistry::Instance();
-    if (!registry.GetInfo(filename, info)) return -1;
+    if (registry.ServedElsewhere(filename) || !registry.GetInfo(filename, info)) return -1;
     // libupnp answers 403 for a file that is not readable.
     const sockaddr_storage* client = UpnpFileInfo_get_CtrlPtIPAddr(info);
     if (!registry.MayServe(filename, client))
@@ -351,6 +351,16 @@ VirtualFileRegistry::Headers VirtualFileRegistry::ResponseHeadersFor(
         for (auto& header : (*source)(virtual_path, content_type, request))
             answer.push_back(std::move(header));
     return answer;
+}
+
+void VirtualFileRegistry::ServeElsewhere(const std::string& prefix) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    elsewhere_ = prefix;
+}
+
+bool VirtualFileRegistry::ServedElsewhere(const std::string& virtual_path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !elsewhere_.empty() && virtual_path.compare(0, elsewhere_.size(), elsewhere_) == 0;
 }
 
 size_t VirtualFileRegistry::Size() {

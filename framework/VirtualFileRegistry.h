@@ -59,6 +59,12 @@ public:
     std::unique_ptr<UpnpFileInterface> Open(const std::string& virtual_path, int mode);
     bool GetInfo(const std::string& virtual_path, UpnpFileInfo* info);
 
+    // Paths below `prefix` are served by another server (MediaHttpServer):
+    // libupnp's web server answers 404 for them, so that no client can hold
+    // one of its few threads with a large file it never reads. Empty: none.
+    void ServeElsewhere(const std::string& prefix);
+    bool ServedElsewhere(const std::string& virtual_path);
+
     size_t Size();
 
     // Who may download what: a request for a path below `prefix` is served
@@ -135,4 +141,5 @@ private:
     };
     std::unordered_map<std::string, Served> served_;
     std::vector<std::string> content_types_;
+    std::string elsewhere_;
 };

@@ -6,6 +6,7 @@
 #include "NeighbourTable.h"
 #include "UpnpErrorMessages.h"
 #include "UpnpUtility.h"
+#include "VirtualFileRegistry.h"
 #include "common/ApiGate.h"
 #include "common/DlnaLog.h"
 #include "content/MetadataScanner.h"
@@ -38,7 +39,11 @@ bool StartMedia(const std::string& address) {
     MediaHttpServer::Settings settings;
     settings.address = address;
     std::string error;
-    if (Media().Start(settings, &error)) return true;
+    if (Media().Start(settings, &error)) {
+        VirtualFileRegistry::Instance().ServeElsewhere("/share/");
+        return true;
+    }
+    VirtualFileRegistry::Instance().ServeElsewhere("");
     LogLine(DlnaLog(), LogLevel::Error) << error << "; libupnp serves the shared files";
     return false;
 }
@@ -122,6 +127,7 @@ bool DLNAContext::Finalize() {
     {
         std::lock_guard lock(MediaMutex());
         Media().Stop();
+        VirtualFileRegistry::Instance().ServeElsewhere("");
     }
     std::unique_ptr<DLNAContext> context;
     {
