@@ -380,8 +380,8 @@ TEST_F(PasswordLab, BrowsingNeedsTheChallengeAnsweredAndOnlyForThatClient) {
     EXPECT_EQ(fetch(kServerIp, url), "200");
     EXPECT_EQ(fetch(kOtherIp, url), "403");
     // libupnp's web server leaves shared files to the media server.
-    EXPECT_EQ(Status("--interface " + std::string(kServerIp), url.substr(url.find("/share/"))),
-              "404");
+    const std::string path = url.substr(url.find("/share/"));
+    EXPECT_EQ(Status("--interface " + std::string(kServerIp), path), "404");
     EXPECT_EQ(Status("--interface " + std::string(kOtherIp), "/description.xml"), "200");
     EXPECT_THAT(server->Output(),
                 HasSubstr("[WARNING] "));
