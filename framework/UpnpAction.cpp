@@ -20,15 +20,21 @@ constexpr size_t kErrorTextSize = 180;
 // parser (libupnp's control points) ends a section at the first byte above
 // 0x7F and refuses an empty one; "]]>" as "]]&gt;", which in a well-formed
 // document can only stand in text or an attribute value.
-bool AppendCdata(IXML_Document* response, std::string_view markup) {
+bool AppendCdata(IXML_Document* response, const std::string& markup) {
     IXML_Node* action = ixmlNode_getFirstChild(xml::AsNode(response));
     IXML_Node* argument = action ? ixmlNode_getLastChild(action) : nullptr;
     if (!argument) return false;
     if (markup.empty()) return true;
-    std::string text = xml::AsciiMarkup(markup);
-    for (size_t at = 0; (at = text.find("]]>", at)) != std::string::npos; at += 2)
-        text.replace(at + 2, 1, "&gt;");
-    IXML_CDATASection* section = ixmlDocument_createCDATASection(response, text.c_str());
+    // Most answers need neither change: no copy for them.
+    std::string changed;
+    const bool plain = xml::IsPlainAscii(markup) && markup.find("]]>") == std::string::npos;
+    if (!plain) {
+        changed = xml::AsciiMarkup(markup);
+        for (size_t at = 0; (at = changed.find("]]>", at)) != std::string::npos; at += 2)
+            changed.replace(at + 2, 1, "&gt;");
+    }
+    IXML_CDATASection* section =
+        ixmlDocument_createCDATASection(response, plain ? markup.c_str() : changed.c_str());
     if (!section) return false;
     if (ixmlNode_appendChild(argument, reinterpret_cast<IXML_Node*>(section)) != IXML_SUCCESS) {
         ixmlNode_free(reinterpret_cast<IXML_Node*>(section));

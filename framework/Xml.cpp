@@ -163,6 +163,8 @@ std::string Serialize(IXML_Document* doc) {
 }
 
 
+bool IsPlainAscii(std::string_view text) { return PlainRun(text, 0) == text.size(); }
+
 std::string AsciiMarkup(std::string_view markup) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -44,6 +44,9 @@ std::string ValidText(std::string_view text);
 // would replace becomes U+FFFD. Only for markup whose names are ASCII, as
 // the documents here are.
 std::string AsciiMarkup(std::string_view markup);
+// Whether every byte is ASCII that XML allows as it stands (AsciiMarkup and
+// ValidText would leave the text as it is).
+bool IsPlainAscii(std::string_view text);
 // ValidText(text) with &, <, >, " and ' as their predefined entities: text
 // for a document written by hand, as element text or attribute value.
 std::string EscapedText(std::string_view text);

@@ -53,19 +53,19 @@ bool AnyValue(const ShareObject& object, ObjectProperty property, Visit&& visit)
     case ObjectProperty::kDate:
     case ObjectProperty::kOriginalTrackNumber: {
         const auto* item = dynamic_cast<const ShareItem*>(&object);
-        const ItemTags* tags = item ? item->Tags() : nullptr;
+        const PackedTags* tags = item ? item->Tags() : nullptr;
         if (!tags) return false;
         if (property == ObjectProperty::kOriginalTrackNumber) {
-            if (!tags->track) return false;
+            if (!tags->Track()) return false;
             char digits[12];
-            const auto end = std::to_chars(digits, digits + sizeof digits, tags->track).ptr;
+            const auto end = std::to_chars(digits, digits + sizeof digits, tags->Track()).ptr;
             return visit(std::string_view(digits, static_cast<size_t>(end - digits)));
         }
-        const std::string& value = property == ObjectProperty::kAlbum   ? tags->album
-                                   : property == ObjectProperty::kGenre ? tags->genre
-                                   : property == ObjectProperty::kDate  ? tags->date
-                                                                        : tags->artist;
-        return !value.empty() && visit(std::string_view(value));
+        const std::string_view value = property == ObjectProperty::kAlbum   ? tags->Album()
+                                       : property == ObjectProperty::kGenre ? tags->Genre()
+                                       : property == ObjectProperty::kDate  ? tags->Date()
+                                                                            : tags->Artist();
+        return !value.empty() && visit(value);
     }
     case ObjectProperty::kProtocolInfo:
     case ObjectProperty::kSize: {

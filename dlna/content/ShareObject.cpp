@@ -83,7 +83,27 @@ std::unique_ptr<ShareObject> ShareContainer::Clone(std::string_view) const {
     return copy;
 }
 
-void ItemTags::ToXml(std::string& out, std::string_view url_base) const {
+PackedTags::PackedTags(const ItemTags& tags) : track_(tags.track) {
+    for (const std::string* text : {&tags.artist, &tags.album, &tags.genre, &tags.date,
+                                    &tags.album_art})
+        packed_.append(text->c_str()).push_back('\0');
+    packed_.shrink_to_fit();
+}
+
+std::string_view PackedTags::Field(int index) const {
+    size_t start = 0;
+    for (int i = 0; i < index; ++i) start = packed_.find('\0', start) + 1;
+    return std::string_view(packed_).substr(start, packed_.find('\0', start) - start);
+}
+
+ItemTags PackedTags::Unpacked() const {
+    return {std::string(Artist()), std::string(Album()), std::string(Genre()),
+            std::string(Date()),   track_,                std::string(AlbumArt())};
+}
+
+void PackedTags::ToXml(std::string& out, std::string_view url_base) const {
+    const std::string_view artist = Artist(), album = Album(), genre = Genre(), date = Date(),
+                           album_art = AlbumArt();
     if (!artist.empty()) {
         AppendElement(out, "dc:creator", artist);
         AppendElement(out, "upnp:artist", artist);
@@ -91,7 +111,7 @@ void ItemTags::ToXml(std::string& out, std::string_view url_base) const {
     if (!album.empty()) AppendElement(out, "upnp:album", album);
     if (!genre.empty()) AppendElement(out, "upnp:genre", genre);
     if (!date.empty()) AppendElement(out, "dc:date", date);
-    if (track) AppendElement(out, "upnp:originalTrackNumber", std::to_string(track));
+    if (track_) AppendElement(out, "upnp:originalTrackNumber", std::to_string(track_));
     if (!album_art.empty()) {
         out += "<upnp:albumArtURI dlna:profileID=\"JPEG_TN\""
                " xmlns:dlna=\"urn:schemas-dlna-org:metadata-1-0/\">";
@@ -115,7 +135,7 @@ const std::string& ShareItem::RefId() const {
 
 void ShareItem::ToXml(std::string& out, std::string_view url_base) const {
     OpenXml(out);
-    if (const ItemTags* tags = Tags()) tags->ToXml(out, url_base);
+    if (const PackedTags* tags = Tags()) tags->ToXml(out, url_base);
     for (const auto& resource : Resources()) resource->ToXml(out, url_base);
     CloseXml(out);
 }
@@ -158,11 +178,10 @@ std::unique_ptr<ShareObject> ShareItem::Clone(std::string_view url_base) const {
     auto copy = std::make_unique<ShareItem>(Id(), ParentId(), Title());
     copy->SetRestricted(Restricted());
     copy->SetClass(Class());
-    if (const ItemTags* tags = Tags()) {
-        auto tags_copy = std::make_unique<ItemTags>(*tags);
-        if (!tags_copy->album_art.empty())
-            tags_copy->album_art = std::string(url_base) + tags_copy->album_art;
-        copy->SetTags(std::move(tags_copy));
+    if (const PackedTags* tags = Tags()) {
+        ItemTags whole = tags->Unpacked();
+        if (!whole.album_art.empty()) whole.album_art = std::string(url_base) + whole.album_art;
+        copy->SetTags(std::make_unique<const PackedTags>(whole));
     }
     for (const auto& resource : Resources()) {
         auto resource_copy = resource->Clone();

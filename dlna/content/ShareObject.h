@@ -103,8 +103,27 @@ struct ItemTags {
     std::string date;  // "YYYY-MM-DD"
     uint32_t track = 0;
     std::string album_art;  // URL path below the base, a JPEG_TN thumbnail
+};
 
+// ItemTags as an item keeps them: the texts in one allocation (a server
+// may hold 100,000 items).
+class PackedTags {
+public:
+    explicit PackedTags(const ItemTags& tags);
+    std::string_view Artist() const { return Field(0); }
+    std::string_view Album() const { return Field(1); }
+    std::string_view Genre() const { return Field(2); }
+    std::string_view Date() const { return Field(3); }
+    std::string_view AlbumArt() const { return Field(4); }
+    uint32_t Track() const { return track_; }
+    ItemTags Unpacked() const;
     void ToXml(std::string& out, std::string_view url_base) const;
+
+private:
+    std::string_view Field(int index) const;
+
+    std::string packed_;  // the five texts, each ended by '\0'
+    uint32_t track_;
 };
 
 class ShareItem final : public ShareObject {
@@ -142,12 +161,12 @@ public:
         return original_ ? original_->resources_ : resources_;
     }
     // Null until a reader has filled them in.
-    const ItemTags* Tags() const { return original_ ? original_->tags_.get() : tags_.get(); }
-    void SetTags(std::unique_ptr<ItemTags> tags) { tags_ = std::move(tags); }
+    const PackedTags* Tags() const { return original_ ? original_->tags_.get() : tags_.get(); }
+    void SetTags(std::unique_ptr<const PackedTags> tags) { tags_ = std::move(tags); }
 
 private:
     std::vector<std::unique_ptr<ShareResource>> resources_;
-    std::unique_ptr<ItemTags> tags_;
+    std::unique_ptr<const PackedTags> tags_;
     const char* class_ = "object.item";
     const ShareItem* original_ = nullptr;
 };

@@ -172,8 +172,8 @@ int ShareTree::RemoveFile(const std::string& path) {
     auto& registry = VirtualFileRegistry::Instance();
     auto* item = static_cast<ShareItem*>(removed.get());
     registry.RemoveVirtual(item->Resources().front()->Url());
-    if (item->Tags() && !item->Tags()->album_art.empty())
-        registry.RemoveVirtual(item->Tags()->album_art);
+    if (item->Tags() && !item->Tags()->AlbumArt().empty())
+        registry.RemoveVirtual(std::string(item->Tags()->AlbumArt()));
     return 0;
 }
 
@@ -297,7 +297,7 @@ bool ShareTree::ApplyMetadata(uint64_t id, const std::string& path, Metadata met
         *text = xmltext::ValidText(*text);
     if (!tags.artist.empty() || !tags.album.empty() || !tags.genre.empty() || !tags.date.empty() ||
         tags.track || !tags.album_art.empty())
-        item->SetTags(std::make_unique<ItemTags>(std::move(tags)));
+        item->SetTags(std::make_unique<const PackedTags>(tags));
     Changed(place.category);
     return true;
 }

@@ -142,8 +142,8 @@ int Serve(const ServerOptions& options, const std::vector<SharedFolder>& folders
 int main(int argc, char** argv) {
     // libupnp answers from a pool of threads; glibc would give each its own
     // arena, which keeps what one large Browse answer took long after it
-    // is sent. Two arenas, and answers that large mapped and given back.
-    mallopt(M_ARENA_MAX, 2);
+    // is sent. One arena, and answers that large mapped and given back.
+    mallopt(M_ARENA_MAX, 1);
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     // The command line names the file to read, then goes over its values.
     ServerOptions given;
