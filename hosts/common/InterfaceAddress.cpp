@@ -30,3 +30,14 @@ bool InterfaceAddress(const std::string& name, std::string* address, std::string
     if (!found) *why = "interface \"" + name + "\" has no IPv4 address";
     return found;
 }
+
+bool Ipv4Address(const std::string& value, std::string* address, std::string* why) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, value.c_str(), &parsed) != 1) {
+        *why = "ip wants an IPv4 address, not \"" + value + "\"";
+        return false;
+    }
+    *address = value;
+    return true;
+}
+

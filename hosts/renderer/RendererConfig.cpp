@@ -25,12 +25,7 @@ bool ApplyKey(const std::string& key, const std::string& value, const fs::path& 
     } else if (key == "desc") {
         options->description = Resolved(base, value);
     } else if (key == "ip") {
-        in_addr address{};
-        if (inet_pton(AF_INET, value.c_str(), &address) != 1) {
-            *why = "ip wants an IPv4 address, not \"" + value + "\"";
-            return false;
-        }
-        options->address = value;
+        return Ipv4Address(value, &options->address, why);
     } else if (key == "interface") {
         return InterfaceAddress(value, &options->address, why);
     } else if (key == "port") {

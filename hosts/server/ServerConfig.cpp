@@ -101,12 +101,7 @@ bool ApplyKey(const std::string& key, const std::string& value, const fs::path& 
         }
         options->port = port;
     } else if (key == "ip") {
-        in_addr address{};
-        if (inet_pton(AF_INET, value.c_str(), &address) != 1) {
-            *why = "ip wants an IPv4 address, not \"" + value + "\"";
-            return false;
-        }
-        options->ip = value;
+        return Ipv4Address(value, &options->ip, why);
     } else if (key == "interface") {
         return InterfaceAddress(value, &options->ip, why);
     } else if (key == "desc") {
