@@ -7,7 +7,7 @@
 // The exchange, over a socket pair on the reader's stdin and stdout:
 //   "<verb> <mime length> <path length>\n<mime><path>"
 //   -> "ok <length>\n<answer>" or "error <length>\n<text>"
-// verb "probe" answers FormatMediaInfo's text, "thumb" a JPEG_TN thumbnail.
+// verb "probe" answers FormatMediaFileInfo's text, "thumb" a JPEG_TN thumbnail.
 #include <sys/types.h>
 
 #include <string>

@@ -10,7 +10,7 @@
 #include "VirtualFileRegistry.h"
 #include "common/DlnaLog.h"
 #include "content/DlnaProfiles.h"
-#include "content/MediaInfo.h"
+#include "content/MediaFileInfo.h"
 #include "content/MediaProbeProcess.h"
 #include "content/ShareTree.h"
 
@@ -146,7 +146,7 @@ void MetadataScanner::Read(MediaProbeProcess& reader, const Job& job) {
             << "Cannot read the metadata of " << job.path << ": " << answer;
         return;
     }
-    const std::optional<MediaInfo> info = ParseMediaInfo(answer);
+    const std::optional<MediaFileInfo> info = ParseMediaFileInfo(answer);
     ShareTree::Metadata metadata;
     metadata.title = info->title;
     metadata.duration_ms = info->duration_ms;

@@ -311,7 +311,7 @@ std::string Tag(AVFormatContext* context, const Pick& pick, const char* key) {
     return {};
 }
 
-std::optional<MediaInfo> ProbeAudioVideo(const std::string& path, std::string* error) {
+std::optional<MediaFileInfo> ProbeAudioVideo(const std::string& path, std::string* error) {
     Input input = OpenInput(path, error);
     if (!input) return std::nullopt;
     AVFormatContext* context = input.get();
@@ -344,7 +344,7 @@ std::optional<MediaInfo> ProbeAudioVideo(const std::string& path, std::string* e
         return std::nullopt;
     }
 
-    MediaInfo info;
+    MediaFileInfo info;
     Streams streams;
     streams.container = ContainerOf(context);
     const int64_t duration_ms = DurationMs(context);
@@ -450,7 +450,7 @@ PictureHeader ReadPictureHeader(const std::string& path) {
     return header;
 }
 
-std::optional<MediaInfo> ProbePicture(const std::string& path, std::string* error) {
+std::optional<MediaFileInfo> ProbePicture(const std::string& path, std::string* error) {
     const PictureHeader header = ReadPictureHeader(path);
     if (header.width <= 0 || header.height <= 0) {
         SetError(error, "not a picture GdkPixbuf can read");
@@ -460,7 +460,7 @@ std::optional<MediaInfo> ProbePicture(const std::string& path, std::string* erro
     streams.container = header.format == "jpeg"  ? Streams::Container::kJpeg
                         : header.format == "png" ? Streams::Container::kPng
                                                  : Streams::Container::kOther;
-    MediaInfo info;
+    MediaFileInfo info;
     streams.width = info.width = static_cast<uint32_t>(header.width);
     streams.height = info.height = static_cast<uint32_t>(header.height);
     info.profile = DlnaProfiles::ProfileName(streams);
@@ -543,7 +543,7 @@ std::string Thumbnail(Feed feed, std::string* error) {
 
 }  // namespace
 
-std::optional<MediaInfo> ProbeMedia(const std::string& path, std::string_view mime,
+std::optional<MediaFileInfo> ProbeMedia(const std::string& path, std::string_view mime,
                                     std::string* error) {
     if (DlnaProfiles::KindOf(mime) == DlnaProfiles::Kind::kImage) return ProbePicture(path, error);
     return ProbeAudioVideo(path, error);

@@ -10,13 +10,13 @@
 #include <string>
 #include <string_view>
 
-#include "content/MediaInfo.h"
+#include "content/MediaFileInfo.h"
 
 
 // Reads one file; `mime` ("audio/mpeg", "image/png", ...) picks the reader:
 // GdkPixbuf for "image/", FFmpeg for everything else. std::nullopt, and
 // `error` set, when the reader cannot make sense of the file.
-std::optional<MediaInfo> ProbeMedia(const std::string& path, std::string_view mime,
+std::optional<MediaFileInfo> ProbeMedia(const std::string& path, std::string_view mime,
                                     std::string* error);
 
 // A JPEG of at most 160x160 pixels, aspect kept (DLNA JPEG_TN): of the

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "content/MediaInfo.h"
+#include "content/MediaFileInfo.h"
 #include "probe/MediaProbe.h"
 
 namespace {
@@ -44,7 +44,7 @@ int main() {
         std::string error;
         if (std::string(verb) == "probe") {
             const auto info = ProbeMedia(path, mime, &error);
-            Answer(info.has_value(), info ? FormatMediaInfo(*info) : error);
+            Answer(info.has_value(), info ? FormatMediaFileInfo(*info) : error);
         } else if (std::string(verb) == "thumb") {
             const std::string jpeg = MakeThumbnail(path, mime, &error);
             Answer(!jpeg.empty(), jpeg.empty() ? error : jpeg);

@@ -93,14 +93,14 @@ protected:
         if (!fixtures::HasEncoder("libx264")) GTEST_SKIP() << "FFmpeg has no libx264 encoder";
     }
 
-    static MediaInfo Probe(const std::string& name, const char* mime) {
+    static MediaFileInfo Probe(const std::string& name, const char* mime) {
         std::string error;
-        const std::optional<MediaInfo> info = ProbeMedia(Path(name), mime, &error);
+        const std::optional<MediaFileInfo> info = ProbeMedia(Path(name), mime, &error);
         EXPECT_TRUE(info) << name << ": " << error;
-        return info.value_or(MediaInfo{});
+        return info.value_or(MediaFileInfo{});
     }
 
-    static void ExpectTags(const MediaInfo& info, const std::string& date) {
+    static void ExpectTags(const MediaFileInfo& info, const std::string& date) {
         EXPECT_EQ(info.title, "Sine");
         EXPECT_EQ(info.artist, "Tester");
         EXPECT_EQ(info.album, "Fixtures");
@@ -135,7 +135,7 @@ std::string MediaProbeTest::cover_;
 }  // namespace
 
 TEST_F(MediaProbeTest, AnMp3GivesItsStreamItsId3TagsAndItsCover) {
-    const MediaInfo info = Probe("tone.mp3", "audio/mpeg");
+    const MediaFileInfo info = Probe("tone.mp3", "audio/mpeg");
     EXPECT_NEAR(info.duration_ms, 2000, 60);
     EXPECT_EQ(info.sample_rate, 44100u);
     EXPECT_EQ(info.channels, 2u);
@@ -147,7 +147,7 @@ TEST_F(MediaProbeTest, AnMp3GivesItsStreamItsId3TagsAndItsCover) {
 }
 
 TEST_F(MediaProbeTest, AFlacGivesItsVorbisCommentsAndItsCover) {
-    const MediaInfo info = Probe("tone.flac", "audio/flac");
+    const MediaFileInfo info = Probe("tone.flac", "audio/flac");
     EXPECT_NEAR(info.duration_ms, 2000, 100);
     EXPECT_EQ(info.sample_rate, 48000u);
     EXPECT_EQ(info.channels, 1u);
@@ -158,7 +158,7 @@ TEST_F(MediaProbeTest, AFlacGivesItsVorbisCommentsAndItsCover) {
 }
 
 TEST_F(MediaProbeTest, AnM4aIsAacIso320ByItsRate) {
-    const MediaInfo info = Probe("tone.m4a", "audio/mp4");
+    const MediaFileInfo info = Probe("tone.m4a", "audio/mp4");
     EXPECT_NEAR(info.duration_ms, 2000, 60);
     EXPECT_EQ(info.sample_rate, 44100u);
     EXPECT_EQ(info.channels, 2u);
@@ -170,7 +170,7 @@ TEST_F(MediaProbeTest, AnM4aIsAacIso320ByItsRate) {
 
 TEST_F(MediaProbeTest, AnMp4GivesItsPictureSizeAndAnAvcProfile) {
     NeedVideo();
-    const MediaInfo info = Probe("bars.mp4", "video/mp4");
+    const MediaFileInfo info = Probe("bars.mp4", "video/mp4");
     EXPECT_NEAR(info.duration_ms, 2000, 100);
     EXPECT_EQ(info.width, 320u);
     EXPECT_EQ(info.height, 240u);
@@ -187,7 +187,7 @@ TEST_F(MediaProbeTest, AnMp4GivesItsPictureSizeAndAnAvcProfile) {
 
 TEST_F(MediaProbeTest, AnMpegTsNamesItsIsoProfile) {
     NeedVideo();
-    const MediaInfo info = Probe("bars.ts", "video/mpeg");
+    const MediaFileInfo info = Probe("bars.ts", "video/mpeg");
     EXPECT_NEAR(info.duration_ms, 2000, 150);
     EXPECT_EQ(info.width, 320u);
     EXPECT_EQ(info.height, 240u);
@@ -196,7 +196,7 @@ TEST_F(MediaProbeTest, AnMpegTsNamesItsIsoProfile) {
 }
 
 TEST_F(MediaProbeTest, AnMpegPsIsPalByItsSize) {
-    const MediaInfo info = Probe("dvd.mpg", "video/mpeg");
+    const MediaFileInfo info = Probe("dvd.mpg", "video/mpeg");
     EXPECT_NEAR(info.duration_ms, 2000, 100);
     EXPECT_EQ(info.width, 720u);
     EXPECT_EQ(info.height, 576u);
@@ -205,12 +205,12 @@ TEST_F(MediaProbeTest, AnMpegPsIsPalByItsSize) {
 }
 
 TEST_F(MediaProbeTest, PicturesGiveTheirSizeAndProfile) {
-    const MediaInfo jpeg = Probe("photo.jpg", "image/jpeg");
+    const MediaFileInfo jpeg = Probe("photo.jpg", "image/jpeg");
     EXPECT_EQ(jpeg.width, 800u);
     EXPECT_EQ(jpeg.height, 600u);
     EXPECT_EQ(jpeg.profile, "JPEG_MED");
     EXPECT_EQ(jpeg.duration_ms, 0);
-    const MediaInfo png = Probe("drawing.png", "image/png");
+    const MediaFileInfo png = Probe("drawing.png", "image/png");
     EXPECT_EQ(png.width, 200u);
     EXPECT_EQ(png.height, 100u);
     EXPECT_EQ(png.profile, "PNG_LRG");

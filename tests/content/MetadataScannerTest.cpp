@@ -10,7 +10,7 @@
 #include "ContentTestSupport.h"
 #include "MediaFixtures.h"
 #include "VirtualFileRegistry.h"
-#include "content/MediaInfo.h"
+#include "content/MediaFileInfo.h"
 #include "content/MetadataScanner.h"
 #include "content/ShareTree.h"
 
@@ -105,14 +105,14 @@ TEST_F(MetadataScannerTest, AReaderThatDiesCostsOnlyItsFile) {
     EXPECT_NE(Browse("5").find("<dc:title>b.mp3</dc:title>"), std::string::npos);
 }
 
-TEST(MediaInfoText, RoundTripsAndFlattensLineBreaks) {
-    MediaInfo info;
+TEST(MediaFileInfoText, RoundTripsAndFlattensLineBreaks) {
+    MediaFileInfo info;
     info.duration_ms = 61500;
     info.width = 640;
     info.title = "two\nlines";
     info.track = 7;
     info.has_cover = true;
-    const MediaInfo back = ParseMediaInfo(FormatMediaInfo(info) + "unknown=1\nbitrate=x\n");
+    const MediaFileInfo back = ParseMediaFileInfo(FormatMediaFileInfo(info) + "unknown=1\nbitrate=x\n");
     EXPECT_EQ(back.duration_ms, 61500);
     EXPECT_EQ(back.width, 640u);
     EXPECT_EQ(back.title, "two lines");

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-struct MediaInfo {
+struct MediaFileInfo {
     int32_t duration_ms = 0;   // 0 unknown
     uint32_t bitrate = 0;      // bytes per second, as res@bitrate wants (0 unknown)
     uint32_t sample_rate = 0;  // Hz
@@ -21,6 +21,6 @@ struct MediaInfo {
 
 // "name=value" lines, one per known field; line breaks inside a value become
 // spaces.
-std::string FormatMediaInfo(const MediaInfo& info);
+std::string FormatMediaFileInfo(const MediaFileInfo& info);
 // The inverse; unknown names are skipped, a bad number is 0.
-MediaInfo ParseMediaInfo(std::string_view text);
+MediaFileInfo ParseMediaFileInfo(std::string_view text);

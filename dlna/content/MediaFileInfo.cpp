@@ -1,4 +1,4 @@
-#include "content/MediaInfo.h"
+#include "content/MediaFileInfo.h"
 
 #include <charconv>
 
@@ -25,7 +25,7 @@ Number Read(std::string_view text) {
 
 }  // namespace
 
-std::string FormatMediaInfo(const MediaInfo& info) {
+std::string FormatMediaFileInfo(const MediaFileInfo& info) {
     std::string out;
     Put(out, "duration_ms", info.duration_ms);
     Put(out, "bitrate", info.bitrate);
@@ -44,8 +44,8 @@ std::string FormatMediaInfo(const MediaInfo& info) {
     return out;
 }
 
-MediaInfo ParseMediaInfo(std::string_view text) {
-    MediaInfo info;
+MediaFileInfo ParseMediaFileInfo(std::string_view text) {
+    MediaFileInfo info;
     while (!text.empty()) {
         const size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
