@@ -1,8 +1,10 @@
 // The media server against MiniDLNA (Debian's minidlnad) on the same
-// synthetic folders, and its downloads against a plain sendfile loop. Run
-// inside the lab, after a staged install:
+// synthetic folders, its downloads against nginx and a plain sendfile loop,
+// and Browse while clients stall its media port. Run inside the lab, after a
+// staged install:
 //   tools/netlab build/bench/bench_server_vs_minidlna [stage prefix]
-//       [--seconds N] [--memory-seconds N] [--skip-downloads]
+//       [--seconds N] [--memory-seconds N] [--skip-browse]
+//       [--skip-downloads] [--skip-stalls]
 // Browse load comes from wrk (bench/browse_wrk.lua), event-driven C, so
 // the client stays far below the servers' CPU (each run prints both).
 // One line per figure: ours, the peer's, and the ratio with its target.
@@ -22,6 +24,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -30,8 +33,10 @@
 
 #include "HttpClient.h"
 #include "LabGuard.h"
+#include "Percentile.h"
 #include "SendfileServer.h"
 #include "ServerProcess.h"
+#include "StalledClients.h"
 #include "SyntheticMedia.h"
 
 namespace fs = std::filesystem;
@@ -45,11 +50,15 @@ const int kOurPort = 50001;
 const char kPeerIp[] = "198.51.100.2";  // lab1: MiniDLNA's network_interface
 const int kPeerPort = 8200;
 const int kLoopPort = 50100;
+const int kNginxPort = 50200;
 
 constexpr int kBigFolder = 10000;
 constexpr uint32_t kPage = 1000;
 constexpr int kClients = 8;  // connections of the throughput and memory runs
 constexpr uint64_t kLargeFile = uint64_t(1) << 30;
+constexpr int kSmallFolder = 100;  // beside the large file, for the stalls
+constexpr int kNonReaders = 32;
+constexpr int kHalfRequests = 16;
 
 double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
@@ -142,6 +151,91 @@ bool ResolveMiniDlna(Endpoint& at, uint32_t expected) {
     return false;
 }
 
+// The root's child containers (ours: by media class, and the folder view).
+std::vector<std::string> RootContainers(const Endpoint& at) {
+    const Answer top = Browse(at, "0", 0, 0);
+    const std::regex container("(?:<|&lt;)container id=(?:\"|&quot;)([^\"&]+)");
+    std::vector<std::string> ids;
+    for (auto it = std::sregex_iterator(top.result.begin(), top.result.end(), container);
+         it != std::sregex_iterator(); ++it)
+        ids.push_back((*it)[1].str());
+    return ids;
+}
+
+// Our container holding `expected` children, one below the root.
+bool ResolveOurs(Endpoint& at, uint32_t expected) {
+    for (const std::string& id : RootContainers(at))
+        if (Browse(at, id, 0, 1).total == expected) {
+            at.container = id;
+            return true;
+        }
+    return false;
+}
+
+struct Url {
+    std::string host;
+    int port = 0;
+    std::string path;
+};
+
+// The res URLs in a Browse Result (escaped or CDATA) whose path ends in
+// `extension`, in order.
+std::vector<Url> ResUrls(const std::string& result, const std::string& extension) {
+    std::vector<Url> urls;
+    const std::regex res(
+        "(?:<|&lt;)res[^>]*?(?:>|&gt;)http://([0-9.]+):([0-9]+)(/[^<&]*)(?:<|&lt;)/res");
+    for (auto it = std::sregex_iterator(result.begin(), result.end(), res);
+         it != std::sregex_iterator(); ++it) {
+        const std::string path = (*it)[3].str();
+        if (path.ends_with(extension))
+            urls.push_back({(*it)[1].str(), std::stoi((*it)[2].str()), path});
+    }
+    return urls;
+}
+
+// The first res URL ending in `extension` one below the root.
+std::optional<Url> FindResUrl(const Endpoint& at, const std::string& extension) {
+    for (const std::string& id : RootContainers(at))
+        if (const auto urls = ResUrls(Browse(at, id, 0, 0).result, extension); !urls.empty())
+            return urls.front();
+    return std::nullopt;
+}
+
+// A Browse of the container's first `count` children that answers within
+// `timeout_seconds` (per read).
+bool BrowseWithin(const Endpoint& at, uint32_t count, int timeout_seconds) {
+    const std::string body =
+        "<?xml version=\"1.0\"?>\r\n<s:Envelope "
+        "xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+        "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\"><s:Body><u:Browse "
+        "xmlns:u=\"" + std::string(kCds) + "\"><ObjectID>" + at.container +
+        "</ObjectID><BrowseFlag>BrowseDirectChildren</BrowseFlag><Filter>*</Filter>"
+        "<StartingIndex>0</StartingIndex><RequestedCount>" + std::to_string(count) +
+        "</RequestedCount><SortCriteria></SortCriteria></u:Browse></s:Body></s:Envelope>";
+    const std::string request =
+        "POST " + at.control + " HTTP/1.1\r\nHost: " + at.host + ":" + std::to_string(at.port) +
+        "\r\nConnection: close\r\nContent-Type: text/xml; charset=\"utf-8\"\r\nSOAPACTION: \"" +
+        kCds + "#Browse\"\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    const WireResponse response = RawHttpExchange(at.host, at.port, request, timeout_seconds);
+    return response.status == 200 &&
+           std::atol(XmlElementText(response.body, "NumberReturned").c_str()) == count;
+}
+
+// Milliseconds of each of `count` GETs in a row; -1 for one that did not
+// answer 200 within `timeout_seconds` (per read).
+std::vector<double> TimedGets(const std::string& host, int port, const std::string& path,
+                              int count, int timeout_seconds = 10) {
+    std::vector<double> times;
+    const std::string request = "GET " + path + " HTTP/1.1\r\nHost: " + host + ":" +
+                                std::to_string(port) + "\r\nConnection: close\r\n\r\n";
+    for (int i = 0; i < count; ++i) {
+        const auto begin = Clock::now();
+        const bool ok = RawHttpExchange(host, port, request, timeout_seconds).status == 200;
+        times.push_back(ok ? 1000 * Seconds(Clock::now() - begin) : -1);
+    }
+    return times;
+}
+
 // One wrk run of bench/browse_wrk.lua against a server, and what the
 // server and wrk used meanwhile.
 struct WrkFigures {
@@ -157,10 +251,10 @@ struct WrkFigures {
     // libupnp closes the connection after each SOAP answer without a
     // "Connection: close", so wrk, which keeps connections alive, counts a
     // read error per answer; more than that is a broken answer.
-    bool Clean(int connections) const {
+    bool Clean(int connections, uint32_t page = kPage) const {
         return ok && requests > 0 && non2xx == 0 && short_answers == 0 &&
                errors_connect + errors_write + errors_timeout == 0 &&
-               errors_read <= requests + connections && items_first == static_cast<long>(kPage);
+               errors_read <= requests + connections && items_first == static_cast<long>(page);
     }
 };
 
@@ -189,13 +283,16 @@ struct Options {
     std::string stage = DEFAULT_SERVER_STAGE;
     std::string wrk = "/usr/bin/wrk";
     std::string script = BROWSE_SCRIPT;
+    std::string nginx = "/usr/sbin/nginx";
     int seconds = 10;         // each latency and throughput run
     int memory_seconds = 60;  // the load before reading resident memory
+    bool browse = true;
     bool downloads = true;
+    bool stalls = true;
 };
 
 WrkFigures RunWrk(const Options& options, const Endpoint& at, ChildProcess& server, int threads,
-                  int connections, int seconds) {
+                  int connections, int seconds, uint32_t page = kPage) {
     WrkFigures figures;
     const std::string url = "http://" + at.host + ":" + std::to_string(at.port) + at.control;
     const double wrk_cpu_before = ReapedChildrenCpu();
@@ -203,7 +300,7 @@ WrkFigures RunWrk(const Options& options, const Endpoint& at, ChildProcess& serv
     ChildProcess wrk(options.wrk,
                      {"-t", std::to_string(threads), "-c", std::to_string(connections), "-d",
                       std::to_string(seconds) + "s", "--timeout", "10s", "-s", options.script,
-                      url, "--", at.container, std::to_string(kPage)});
+                      url, "--", at.container, std::to_string(page)});
     const auto deadline = Clock::now() + std::chrono::seconds(seconds + 30);
     while (wrk.Running()) {
         figures.rss_peak_kib = std::max(figures.rss_peak_kib, server.ResidentKiB());
@@ -310,12 +407,6 @@ double Download(const std::string& host, int port, const std::string& path, int 
     return short_read ? 0 : streams * static_cast<double>(size) / seconds;
 }
 
-double BestOf(int runs, const std::function<double()>& measure) {
-    double best = 0;
-    for (int i = 0; i < runs; ++i) best = std::max(best, measure());
-    return best;
-}
-
 // A figure's target as a bound on ours / peer's.
 struct Target {
     enum Kind { None, AtMost, AtLeast } kind = None;
@@ -340,6 +431,12 @@ void Line(const char* figure, const char* unit, double ours, const char* peer_na
                           : "MISSED");
     std::printf("%-44s ours %10.2f %-6s %-13s %10.2f %-6s ratio %6.2f (%s)\n", figure, ours, unit,
                 peer_name, peer, unit, ratio, verdict);
+    std::fflush(stdout);
+}
+
+// A figure with nothing to set it against.
+void Plain(const char* figure, const char* unit, double value, const std::string& note) {
+    std::printf("%-44s ours %10.2f %-6s (%s)\n", figure, value, unit, note.c_str());
     std::fflush(stdout);
 }
 
@@ -375,15 +472,23 @@ public:
 
     int Run() {
         const fs::path big = work_ / "music10k", large = work_ / "large";
-        std::printf("making %d synthetic MP3s%s in %s\n", kBigFolder,
-                    options_.downloads ? " and a 1 GiB file" : "", work_.c_str());
+        const bool large_file = options_.downloads || options_.stalls;
+        std::printf("making %s%s%s in %s\n", options_.browse ? "10000 synthetic MP3s" : "",
+                    options_.browse && large_file ? " and " : "", large_file ? "a 1 GiB file" : "",
+                    work_.c_str());
         std::fflush(stdout);
-        MakeMp3Folder(big.string(), kBigFolder);
-        const int browse = BrowseFigures(big);
-        if (browse != 0 || !options_.downloads) return browse;
+        int status = 0;
+        if (options_.browse) {
+            MakeMp3Folder(big.string(), kBigFolder);
+            status = BrowseFigures(big);
+            if (status != 0) return status;
+        }
+        if (!large_file) return status;
         fs::create_directories(large);
         MakeLargeFile((large / "large.mp4").string(), kLargeFile);
-        return DownloadFigures(large);
+        if (options_.downloads) status |= DownloadFigures(large);
+        if (options_.stalls) status |= StallFigures(large);
+        return status;
     }
 
 private:
@@ -478,33 +583,259 @@ private:
         return clean ? 0 : 1;
     }
 
-    // One 1 GiB file, ours against the sendfile loop.
+    // nginx from a temporary configuration on the lab address, never the
+    // system service: sendfile on, `root` as its document root. Null when
+    // it is not installed or does not start.
+    std::unique_ptr<ChildProcess> StartNginx(const fs::path& root) {
+        if (access(options_.nginx.c_str(), X_OK) != 0) {
+            std::printf("  no nginx at %s: downloads against the sendfile loop only\n",
+                        options_.nginx.c_str());
+            return nullptr;
+        }
+        const fs::path dir = work_ / "nginx";
+        fs::create_directories(dir / "temp");
+        // Workers run as root: the files lie in a folder only root may enter.
+        std::ofstream(dir / "nginx.conf")
+            << "daemon off;\nuser root;\nworker_processes auto;\n"
+            << "pid " << (dir / "nginx.pid").string() << ";\n"
+            << "error_log " << (dir / "error.log").string() << ";\n"
+            << "events { worker_connections 64; }\n"
+            << "http {\n  access_log off;\n  sendfile on;\n  tcp_nopush on;\n"
+            << "  client_body_temp_path temp/body;\n  proxy_temp_path temp/proxy;\n"
+            << "  fastcgi_temp_path temp/fastcgi;\n  uwsgi_temp_path temp/uwsgi;\n"
+            << "  scgi_temp_path temp/scgi;\n  types { video/mp4 mp4; }\n"
+            << "  server { listen " << kOurIp << ":" << kNginxPort << "; root "
+            << root.string() << "; }\n}\n";
+        auto nginx = std::make_unique<ChildProcess>(
+            options_.nginx, std::vector<std::string>{"-p", dir.string(), "-e",
+                                                     (dir / "error.log").string(), "-c",
+                                                     (dir / "nginx.conf").string()});
+        for (const auto until = Clock::now() + std::chrono::seconds(10); Clock::now() < until;) {
+            if (const int fd = ConnectWithin(kOurIp, kNginxPort, 200); fd >= 0) {
+                close(fd);
+                return nginx;
+            }
+            if (!nginx->Running()) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        std::printf("  nginx did not start:\n%s\n", nginx->Output().c_str());
+        return nullptr;
+    }
+
+    // One 1 GiB file from its res URL (the media port), against nginx and
+    // the sendfile loop serving the same file.
     int DownloadFigures(const fs::path& large) {
         Endpoint ours = Ours();
-        ours.container = "1";
         auto server = StartOurs(large);
-        UntilBrowseable(ours, 1, Clock::now(), 60, [](Endpoint&) { return true; });
-        std::smatch match;
-        const std::string listing = Browse(ours, "1", 0, 0).result;
-        if (!std::regex_search(listing, match, std::regex("(/share/[^&<]+)&lt;/res"))) {
-            std::fprintf(stderr, "no URL for the large file\n");
+        std::optional<Url> found;
+        for (const auto until = Clock::now() + std::chrono::seconds(60);
+             !found && Clock::now() < until;
+             std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+            found = FindResUrl(ours, ".mp4");
+        if (!found) {
+            std::fprintf(stderr, "no URL for the large file\n%s\n", server->Output().c_str());
             return 1;
         }
-        const std::string path = match[1].str();
+        const Url& media = *found;
+        std::printf("  res URL http://%s:%d%s\n", media.host.c_str(), media.port,
+                    media.path.c_str());
         SendfileServer loop(kOurIp, kLoopPort, (large / "large.mp4").string());
-        Download(kOurIp, kOurPort, path, 1, kLargeFile);  // into the page cache
+        const auto nginx = StartNginx(large);
+        // Into the page cache, and a check that every server sends it whole.
+        bool whole = Download(media.host, media.port, media.path, 1, kLargeFile) > 0 &&
+                     Download(kOurIp, kLoopPort, "/", 1, kLargeFile) > 0;
+        if (nginx) whole = whole && Download(kOurIp, kNginxPort, "/large.mp4", 1, kLargeFile) > 0;
         for (int streams : {1, 4}) {
-            const double our_rate =
-                BestOf(3, [&] { return Download(kOurIp, kOurPort, path, streams, kLargeFile); });
-            const double loop_rate =
-                BestOf(3, [&] { return Download(kOurIp, kLoopPort, "/", streams, kLargeFile); });
+            // Rounds take turns, so a busy moment of the machine hits all.
+            double ours_best = 0, loop_best = 0, nginx_best = 0;
+            for (int round = 0; round < 3; ++round) {
+                ours_best = std::max(
+                    ours_best, Download(media.host, media.port, media.path, streams, kLargeFile));
+                loop_best =
+                    std::max(loop_best, Download(kOurIp, kLoopPort, "/", streams, kLargeFile));
+                if (nginx)
+                    nginx_best = std::max(nginx_best, Download(kOurIp, kNginxPort, "/large.mp4",
+                                                               streams, kLargeFile));
+            }
             const std::string figure = "download 1 GiB, " + std::to_string(streams) +
                                        (streams == 1 ? " stream" : " streams");
-            Line(figure.c_str(), "MB/s", our_rate / 1e6, "sendfile loop", loop_rate / 1e6,
-                 our_rate / loop_rate, AtLeast(0.9));
+            Line(figure.c_str(), "MB/s", ours_best / 1e6, "sendfile loop", loop_best / 1e6,
+                 ours_best / loop_best, AtLeast(0.9));
+            if (nginx)
+                Line(figure.c_str(), "MB/s", ours_best / 1e6, "nginx", nginx_best / 1e6,
+                     ours_best / nginx_best, AtLeast(0.9));
         }
+        if (nginx) nginx->Stop(SIGTERM);
         server->Stop(SIGTERM);
-        return 0;
+        if (!whole) std::printf("some download came short of 1 GiB\n");
+        return whole ? 0 : 1;
+    }
+
+    // Our server sharing the large file and 100 MP3s: Browse, the
+    // description and a small file, with and without 32 non-readers and 16
+    // half-requests on the media port; how long the server keeps those; then
+    // the same stalls on libupnp's own port.
+    int StallFigures(const fs::path& large) {
+        const fs::path folder = work_ / "stalls";
+        MakeMp3Folder(folder.string(), kSmallFolder);
+        fs::create_hard_link(large / "large.mp4", folder / "large.mp4");
+        const uint32_t page = kSmallFolder;
+        Endpoint ours = Ours();
+        auto server = StartOurs(folder);
+        if (UntilBrowseable(ours, kSmallFolder, Clock::now(), 60,
+                            [](Endpoint& at) { return ResolveOurs(at, kSmallFolder); }) < 0) {
+            std::fprintf(stderr, "the MP3s are not browseable\n%s\n", server->Output().c_str());
+            return 1;
+        }
+        const auto large_url = FindResUrl(ours, ".mp4");
+        const auto small_urls = ResUrls(Browse(ours, ours.container, 0, 1).result, ".mp3");
+        if (!large_url || small_urls.empty()) {
+            std::fprintf(stderr, "no URLs for the stalls' files\n");
+            return 1;
+        }
+        const Url &media = *large_url, &small = small_urls.front();
+        std::printf("  media port %s:%d, large file %s, small file %s; Browse %u of %u in "
+                    "container %s\n",
+                    media.host.c_str(), media.port, media.path.c_str(), small.path.c_str(), page,
+                    page, ours.container.c_str());
+        const int gets = 20;
+        const auto description_calm = TimedGets(ours.host, ours.port, "/description.xml", gets);
+        const auto small_calm = TimedGets(small.host, small.port, small.path, gets);
+        const WrkFigures calm =
+            RunWrk(options_, ours, *server, 2, kClients, options_.seconds, page);
+        Report("ours", "-t2 -c8 calm", calm);
+
+        const int stalled_count = kNonReaders + kHalfRequests;
+        StalledClients stalls(media.host, media.port, media.path, kNonReaders, small.path,
+                              kHalfRequests);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        uint64_t unsent = 0;
+        const int held = stalls.HeldByServer(&unsent);
+        std::printf("  %d of %d stalled connections open (%d GET the large file with a 4 KiB "
+                    "receive buffer and never read, %d sent a request line and a Host header), "
+                    "%d held by the server with %.1f MiB unsent\n",
+                    stalls.Opened(), stalled_count, kNonReaders, kHalfRequests, held,
+                    static_cast<double>(unsent) / (1 << 20));
+        const WrkFigures stalled =
+            RunWrk(options_, ours, *server, 2, kClients, options_.seconds, page);
+        Report("ours", "-t2 -c8 stalled", stalled);
+        const auto description_stalled =
+            TimedGets(ours.host, ours.port, "/description.xml", gets);
+        const auto small_stalled = TimedGets(small.host, small.port, small.path, gets);
+        const int still_held = stalls.HeldByServer();
+        std::printf("  %d stalled connections still held by the server after the runs\n",
+                    still_held);
+
+        const std::string what = "Browse " + std::to_string(page) + ", 8 clients, " +
+                                 std::to_string(stalled_count) + " stalled";
+        char p99_note[64];
+        std::snprintf(p99_note, sizeof p99_note, "target < 100 ms stalled: %s",
+                      stalled.p99_ms < 100 ? "met" : "MISSED");
+        Line((what + ", p50").c_str(), "ms", stalled.p50_ms, "no stalls", calm.p50_ms,
+             stalled.p50_ms / calm.p50_ms, Note("lower is better"));
+        Line((what + ", p99").c_str(), "ms", stalled.p99_ms, "no stalls", calm.p99_ms,
+             stalled.p99_ms / calm.p99_ms, Note(p99_note));
+        Line(what.c_str(), "req/s", stalled.rps, "no stalls", calm.rps, stalled.rps / calm.rps,
+             Note("higher is better"));
+        const auto get_lines = [&](const std::string& name, const std::vector<double>& with,
+                                   const std::vector<double>& without) {
+            const auto failed = [](const std::vector<double>& times) {
+                return std::count(times.begin(), times.end(), -1.0);
+            };
+            char note[96];
+            std::snprintf(note, sizeof note, "%d GETs; failed %ld stalled, %ld without", gets,
+                          static_cast<long>(failed(with)), static_cast<long>(failed(without)));
+            for (const auto& [label, p] : {std::pair{"p50", 0.5}, std::pair{"max", 1.0}}) {
+                const double a = Percentile(with, p), b = Percentile(without, p);
+                Line((name + ", " + label).c_str(), "ms", a, "no stalls", b, a / b, Note(note));
+            }
+        };
+        get_lines("GET description (libupnp port) stalled", description_stalled,
+                  description_calm);
+        get_lines("GET small file (media port) stalled", small_stalled, small_calm);
+
+        // The server's idle limit is 60 s: wait well past it.
+        const auto closed = stalls.WaitUntilClosed(150);
+        const auto ending = stalls.Drain(5);
+        std::vector<double> seconds;
+        for (double s : closed)
+            if (s >= 0) seconds.push_back(s);
+        char note[160];
+        std::snprintf(note, sizeof note,
+                      "%zu of %d closed by the server; then %d EOF, %d reset, %d open after "
+                      "reading %.1f MiB left in flight",
+                      seconds.size(), stalls.Opened(), ending.eof, ending.reset, ending.open,
+                      static_cast<double>(ending.drained) / (1 << 20));
+        if (!seconds.empty()) {
+            Plain("stalled connections closed after, first", "s",
+                  *std::min_element(seconds.begin(), seconds.end()), note);
+            Plain("stalled connections closed after, last", "s",
+                  *std::max_element(seconds.begin(), seconds.end()),
+                  "from each one's request; idle limit 60 s");
+        } else {
+            Plain("stalled connections closed", "", 0, note);
+        }
+        stalls.Close();
+        const bool clean = calm.Clean(kClients, page) && stalled.Clean(kClients, page) &&
+                           held == stalled_count &&
+                           seconds.size() == static_cast<size_t>(stalled_count);
+
+        LibupnpStalls(ours, media.path);
+        server->Stop(SIGTERM);
+        if (!clean) std::printf("the stalls part had failures: see above\n");
+        return clean ? 0 : 1;
+    }
+
+    // The same stalls on libupnp's port, whose web server still serves the
+    // shared files at the same paths. Its threads each wait on one client;
+    // probes are capped so the bench does not wait on it.
+    void LibupnpStalls(const Endpoint& ours, const std::string& path) {
+        constexpr int kProbe = 5, kWhileStalled = 30, kAfter = 60;
+        const WireResponse head = HttpRequest(ours.host, ours.port, "HEAD", path);
+        const auto opened = Clock::now();
+        StalledClients stalls(ours.host, ours.port, path, kNonReaders, "/description.xml",
+                              kHalfRequests);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        uint64_t unsent = 0;
+        const int held = stalls.HeldByServer(&unsent);
+        std::printf("  libupnp's port: HEAD %s answers %d; %d of %d stalled connections open, "
+                    "%.1f MiB unsent\n",
+                    path.c_str(), head.status, held, kNonReaders + kHalfRequests,
+                    static_cast<double>(unsent) / (1 << 20));
+        std::fflush(stdout);
+        const auto description = TimedGets(ours.host, ours.port, "/description.xml", 1, kProbe);
+        double first_answer = -1;
+        int tries = 0;
+        while (Seconds(Clock::now() - opened) < kWhileStalled) {
+            ++tries;
+            if (BrowseWithin(ours, kSmallFolder, kProbe)) {
+                first_answer = Seconds(Clock::now() - opened);
+                break;
+            }
+        }
+        char note[160];
+        std::snprintf(note, sizeof note,
+                      "answered within %d s: %s; %s; description within %d s: %s", kProbe,
+                      first_answer >= 0 && first_answer <= kProbe + 1 ? "yes" : "no",
+                      first_answer >= 0 ? "seconds from the stalls to the answer"
+                                        : ("none in " + std::to_string(kWhileStalled) + " s, " +
+                                           std::to_string(tries) + " tries")
+                                              .c_str(),
+                      kProbe, description[0] >= 0 ? "yes" : "no");
+        Plain("Browse on libupnp's port, stalled there", "s",
+              first_answer >= 0 ? first_answer : Seconds(Clock::now() - opened), note);
+        stalls.Close();
+        const auto released = Clock::now();
+        double again = -1;
+        while (Seconds(Clock::now() - released) < kAfter) {
+            if (BrowseWithin(ours, kSmallFolder, kProbe)) {
+                again = Seconds(Clock::now() - released);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        Plain("Browse on libupnp's port once they closed", "s", again >= 0 ? again : kAfter,
+              again >= 0 ? "until it answers again" : "no answer yet");
     }
 
     Options options_;
@@ -514,7 +845,8 @@ private:
 int Usage() {
     std::fprintf(stderr,
                  "usage: bench_server_vs_minidlna [stage prefix] [--seconds N] "
-                 "[--memory-seconds N] [--skip-downloads] [--wrk PATH] [--script PATH]\n");
+                 "[--memory-seconds N] [--skip-browse] [--skip-downloads] [--skip-stalls] "
+                 "[--wrk PATH] [--script PATH] [--nginx PATH]\n");
     return 2;
 }
 
@@ -525,8 +857,12 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool has_value = i + 1 < argc;
-        if (arg == "--skip-downloads") {
+        if (arg == "--skip-browse") {
+            options.browse = false;
+        } else if (arg == "--skip-downloads") {
             options.downloads = false;
+        } else if (arg == "--skip-stalls") {
+            options.stalls = false;
         } else if (arg == "--seconds" && has_value) {
             options.seconds = std::atoi(argv[++i]);
         } else if (arg == "--memory-seconds" && has_value) {
@@ -535,6 +871,8 @@ int main(int argc, char** argv) {
             options.wrk = argv[++i];
         } else if (arg == "--script" && has_value) {
             options.script = argv[++i];
+        } else if (arg == "--nginx" && has_value) {
+            options.nginx = argv[++i];
         } else if (arg.rfind("--", 0) != 0) {
             options.stage = arg;
         } else {
