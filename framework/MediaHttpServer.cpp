@@ -106,14 +106,6 @@ int Refuse(MHD_Connection* connection, unsigned status) {
     return Queue(connection, status, EmptyResponse());
 }
 
-// What a log line may show of a client's text: printable ASCII, cut.
-std::string Printable(const char* text) {
-    std::string out;
-    for (const char* p = text; p && *p && out.size() < 64; ++p)
-        out += (*p >= 0x20 && *p < 0x7F) ? *p : '?';
-    return out;
-}
-
 }  // namespace
 
 MediaHttpServer::~MediaHttpServer() { Stop(); }
@@ -171,7 +163,7 @@ int MediaHttpServer::Answer(MHD_Connection* connection, const char* url, const c
     if (const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
         host && !IsOwnHost(host, OwnHosts{{settings_.address}, {port_}})) {
         LogLine(FrameworkLog(), LogLevel::Warning)
-            << "Request refused: Host \"" << Printable(host) << "\" is not this server";
+            << "Request refused: Host \"" << LogSafe(host, 64) << "\" is not this server";
         return Refuse(connection, MHD_HTTP_FORBIDDEN);
     }
 

@@ -302,13 +302,6 @@ void VirtualFileRegistry::SetResponseHeaders(const std::string& prefix, Response
 
 void VirtualFileRegistry::AddResponseHeaders(const std::string& virtual_path,
                                              UpnpFileInfo* info) {
-    std::vector<std::shared_ptr<ResponseHeaders>> sources;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (const auto& [prefix, source] : response_headers_)
-            if (virtual_path.compare(0, prefix.size(), prefix) == 0) sources.push_back(source);
-    }
-    if (sources.empty()) return;
     // libupnp's own type for a list it owns and frees.
     auto* list = const_cast<UpnpListHead*>(UpnpFileInfo_get_ExtraHeadersList(info));
     Headers request;
@@ -320,16 +313,13 @@ void VirtualFileRegistry::AddResponseHeaders(const std::string& virtual_path,
         request.emplace_back(name ? name : "", value ? value : "");
     }
     const char* type = UpnpFileInfo_get_ContentType_cstr(info);
-    const std::string content_type = type ? type : "";
-    for (const auto& source : sources) {
-        for (const auto& [name, value] : (*source)(virtual_path, content_type, request)) {
-            UpnpExtraHeaders* extra = UpnpExtraHeaders_new();
-            if (!extra) return;
-            std::string line = name + ": " + value;
-            UpnpExtraHeaders_set_resp(extra, line.data());
-            UpnpListInsert(list, UpnpListEnd(list),
-                           const_cast<UpnpListHead*>(UpnpExtraHeaders_get_node(extra)));
-        }
+    for (const auto& [name, value] : ResponseHeadersFor(virtual_path, type ? type : "", request)) {
+        UpnpExtraHeaders* extra = UpnpExtraHeaders_new();
+        if (!extra) return;
+        std::string line = name + ": " + value;
+        UpnpExtraHeaders_set_resp(extra, line.data());
+        UpnpListInsert(list, UpnpListEnd(list),
+                       const_cast<UpnpListHead*>(UpnpExtraHeaders_get_node(extra)));
     }
 }
 

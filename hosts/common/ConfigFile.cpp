@@ -110,4 +110,10 @@ bool Port(const std::string& text, uint16_t* port) {
     return true;
 }
 
+std::string Path(const std::filesystem::path& folder, const std::string& text) {
+    return std::filesystem::path(text).is_absolute()
+               ? text
+               : (folder / text).lexically_normal().string();
+}
+
 }  // namespace config_value

@@ -5,6 +5,7 @@
 // comment after a value: a name may hold `#`).
 #include <cstdint>
 #include <map>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -41,4 +42,7 @@ namespace config_value {
 bool YesNo(const std::string& text, bool* value);
 // 0 to 65535, digits only.
 bool Port(const std::string& text, uint16_t* port);
+// A path as written in the file at `folder`: relative ones are taken from
+// that folder, not from wherever the program was started.
+std::string Path(const std::filesystem::path& folder, const std::string& text);
 }  // namespace config_value

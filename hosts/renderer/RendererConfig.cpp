@@ -12,18 +12,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Relative paths are taken from the file's folder, not from wherever the
-// renderer was started.
-std::string Resolved(const fs::path& base, const std::string& value) {
-    return fs::path(value).is_absolute() ? value : (base / value).lexically_normal().string();
-}
-
 bool ApplyKey(const std::string& key, const std::string& value, const fs::path& base,
               Options* options, std::string* why) {
     if (key == "name") {
         options->name = value;
     } else if (key == "desc") {
-        options->description = Resolved(base, value);
+        options->description = config_value::Path(base, value);
     } else if (key == "ip") {
         return Ipv4Address(value, &options->address, why);
     } else if (key == "interface") {

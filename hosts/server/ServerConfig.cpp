@@ -79,12 +79,6 @@ std::string Setting(const std::string& key) {
     return key;
 }
 
-// Relative paths are taken from the file's folder, not from wherever the
-// server was started.
-std::string Resolved(const fs::path& base, const std::string& value) {
-    return fs::path(value).is_absolute() ? value : (base / value).lexically_normal().string();
-}
-
 bool ApplyKey(const std::string& key, const std::string& value, const fs::path& base,
               ServerOptions* options, std::string* why) {
     if (key == "name") {
@@ -92,7 +86,7 @@ bool ApplyKey(const std::string& key, const std::string& value, const fs::path& 
     } else if (key == "password") {
         options->password = value;
     } else if (key == "password_file") {
-        return ReadPasswordFile(Resolved(base, value), &options->password, why);
+        return ReadPasswordFile(config_value::Path(base, value), &options->password, why);
     } else if (key == "port") {
         uint16_t port = 0;
         if (!config_value::Port(value, &port)) {
@@ -105,11 +99,11 @@ bool ApplyKey(const std::string& key, const std::string& value, const fs::path& 
     } else if (key == "interface") {
         return InterfaceAddress(value, &options->ip, why);
     } else if (key == "desc") {
-        options->description = Resolved(base, value);
+        options->description = config_value::Path(base, value);
     } else if (key == "folder") {
         SharedFolder folder;
         if (!ParseFolder(value, &folder, why)) return false;
-        folder.path = Resolved(base, folder.path);
+        folder.path = config_value::Path(base, folder.path);
         std::error_code ec;
         if (!fs::is_directory(folder.path, ec)) {
             *why = "no such folder: " + folder.path;
