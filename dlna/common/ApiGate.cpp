@@ -1,10 +1,34 @@
 #include "common/ApiGate.h"
 
+#include <pthread.h>
+
 namespace {
 
-std::shared_mutex& Gate() {
+// glibc's default read-write lock prefers readers: hosts that keep calling
+// from a few threads would starve DLNA_Finalize for as long as they do.
+// Calls that start while Finalize waits queue behind it instead.
+class WriterFirstLock {
+public:
+    WriterFirstLock() {
+        pthread_rwlockattr_t attributes;
+        pthread_rwlockattr_init(&attributes);
+        pthread_rwlockattr_setkind_np(&attributes,
+                                      PTHREAD_RWLOCK_PREFER_WRITER_NONRECURSIVE_NP);
+        pthread_rwlock_init(&lock_, &attributes);
+        pthread_rwlockattr_destroy(&attributes);
+    }
+    void lock_shared() { pthread_rwlock_rdlock(&lock_); }
+    void unlock_shared() { pthread_rwlock_unlock(&lock_); }
+    void lock() { pthread_rwlock_wrlock(&lock_); }
+    void unlock() { pthread_rwlock_unlock(&lock_); }
+
+private:
+    pthread_rwlock_t lock_;
+};
+
+WriterFirstLock& Gate() {
     // Never destroyed: a host thread may still call in at exit.
-    static auto* gate = new std::shared_mutex();
+    static auto* gate = new WriterFirstLock();
     return *gate;
 }
 

@@ -6,8 +6,8 @@
 // A call the host makes from inside its callback passes without the gate:
 // the event came either from an exported call that holds it already, or
 // from a libupnp or control-point thread, which Finalize stops and waits
-// for before it tears anything down.
-#include <shared_mutex>
+// for before it tears anything down. Calls that start while Finalize waits
+// wait for it, so a stream of calls cannot hold it off.
 
 class ApiGate {
 public:
