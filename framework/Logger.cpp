@@ -67,10 +67,12 @@ std::string LogSafe(std::string_view text, size_t limit) {
 }
 
 Logger& Logger::Instance(const std::string& name) {
-    static std::mutex registry_mutex;
-    static std::map<std::string, std::unique_ptr<Logger>> registry;
-    std::lock_guard<std::mutex> guard(registry_mutex);
-    auto& slot = registry[name];
+    // Never destroyed: threads that outlive main (the metadata readers, the
+    // web server's) may still log while static objects are torn down.
+    static auto* registry_mutex = new std::mutex();
+    static auto* registry = new std::map<std::string, std::unique_ptr<Logger>>();
+    std::lock_guard<std::mutex> guard(*registry_mutex);
+    auto& slot = (*registry)[name];
     if (!slot) slot = std::make_unique<Logger>(name);
     return *slot;
 }
