@@ -359,7 +359,9 @@ DLNA_API int DLNA_Initialize(const char* host_ip, uint16_t port);
 
 /* Stops everything and forgets all state except the share tree. Safe to call
  * without DLNA_Initialize and more than once. Refused (does nothing) when
- * called from inside the callback. */
+ * called from inside the callback. Waits for calls in flight on other
+ * threads; calls made meanwhile wait for it, so a callback must not wait
+ * for another thread's DLNA_ call while Finalize may be pending. */
 DLNA_API void DLNA_Finalize(void);
 
 /* Creates the local devices of the description document at `xml_path`
