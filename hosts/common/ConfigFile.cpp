@@ -83,6 +83,21 @@ bool ConfigFile::Once(const std::string& setting, const Entry& entry, std::strin
     return false;
 }
 
+bool ConfigFile::ReadAndApply(const std::string& path, bool required, const SettingOf& setting,
+                              const Apply& apply, std::string* error) {
+    if (!Read(path, required, error)) return false;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    for (const Entry& entry : entries_) {
+        std::string why;
+        const std::string once = setting(entry.key);
+        if ((!once.empty() && !Once(once, entry, &why)) || !apply(entry, folder, &why)) {
+            *error = Where(entry) + why;
+            return false;
+        }
+    }
+    return true;
+}
+
 namespace config_value {
 
 bool YesNo(const std::string& text, bool* value) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,16 @@ public:
     // thing, like ip and interface) was given before: two values in one file
     // are a mistake, not an override.
     bool Once(const std::string& setting, const Entry& entry, std::string* why);
+
+    // Reads `path` and hands each entry in turn to `apply` with the file's
+    // folder (relative paths in values are taken from there), after Once
+    // for `setting(key)`; an empty setting may be given any number of times.
+    // False with "PATH:N: why" at the first entry refused.
+    using SettingOf = std::function<std::string(const std::string& key)>;
+    using Apply = std::function<bool(const Entry& entry, const std::filesystem::path& folder,
+                                     std::string* why)>;
+    bool ReadAndApply(const std::string& path, bool required, const SettingOf& setting,
+                      const Apply& apply, std::string* error);
 
 private:
     std::string path_;

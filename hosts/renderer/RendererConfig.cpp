@@ -59,18 +59,12 @@ std::vector<std::string> DefaultRendererConfigs() {
 
 bool ReadRendererConfig(const std::string& path, bool required, Options* options,
                         std::string* error) {
-    ConfigFile file;
-    if (!file.Read(path, required, error)) return false;
-    const fs::path base = fs::path(path).parent_path();
-    for (const ConfigFile::Entry& entry : file.entries()) {
-        std::string why;
-        // ip and interface both set the address.
-        const std::string setting = entry.key == "interface" ? "ip" : entry.key;
-        if (!file.Once(setting, entry, &why) ||
-            !ApplyKey(entry.key, entry.value, base, options, &why)) {
-            *error = file.Where(entry) + why;
-            return false;
-        }
-    }
-    return true;
+    // ip and interface both set the address.
+    const auto setting = [](const std::string& key) { return key == "interface" ? "ip" : key; };
+    return ConfigFile().ReadAndApply(
+        path, required, setting,
+        [options](const ConfigFile::Entry& entry, const fs::path& folder, std::string* why) {
+            return ApplyKey(entry.key, entry.value, folder, options, why);
+        },
+        error);
 }

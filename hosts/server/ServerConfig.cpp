@@ -72,8 +72,10 @@ bool ParseFolder(const std::string& value, SharedFolder* folder, std::string* wh
     return true;
 }
 
-// Keys that set one thing share its name, so only one of them may be given.
+// Keys that set one thing share its name, so only one of them may be given;
+// folder may be given any number of times.
 std::string Setting(const std::string& key) {
+    if (key == "folder") return "";
     if (key == "interface") return "ip";
     if (key == "password_file") return "password";
     return key;
@@ -133,16 +135,10 @@ bool ApplyKey(const std::string& key, const std::string& value, const fs::path& 
 
 bool ReadServerConfig(const std::string& path, bool required, ServerOptions* options,
                       std::string* error) {
-    ConfigFile file;
-    if (!file.Read(path, required, error)) return false;
-    const fs::path base = fs::path(path).parent_path();
-    for (const ConfigFile::Entry& entry : file.entries()) {
-        std::string why;
-        if ((entry.key != "folder" && !file.Once(Setting(entry.key), entry, &why)) ||
-            !ApplyKey(entry.key, entry.value, base, options, &why)) {
-            *error = file.Where(entry) + why;
-            return false;
-        }
-    }
-    return true;
+    return ConfigFile().ReadAndApply(
+        path, required, Setting,
+        [options](const ConfigFile::Entry& entry, const fs::path& folder, std::string* why) {
+            return ApplyKey(entry.key, entry.value, folder, options, why);
+        },
+        error);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "InputInjector.h"
+#include "ScopedEnv.h"
 #include "UinputInjector.h"
 #include "XTestInjector.h"
 #include "XvfbServer.h"
@@ -53,29 +54,6 @@ bool SameRecord(const InputRecord& a, const InputRecord& b) {
         return a.ki.wScan == b.ki.wScan && a.ki.dwFlags == b.ki.dwFlags;
     return a.mi.dx == b.mi.dx && a.mi.dy == b.mi.dy && a.mi.dwFlags == b.mi.dwFlags;
 }
-
-// Sets or unsets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 bool UinputUsable() {
     const int fd = open("/dev/uinput", O_RDWR | O_CLOEXEC);

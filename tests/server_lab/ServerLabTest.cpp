@@ -17,6 +17,7 @@
 
 #include "HttpClient.h"
 #include "LabGuard.h"
+#include "ScopedEnv.h"
 #include "ServerProcess.h"
 #include "SilentWav.h"
 
@@ -538,10 +539,8 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
     // A home without music, videos or pictures folders.
     char home[] = "/tmp/dlna-home-XXXXXX";
     ASSERT_NE(mkdtemp(home), nullptr);
-    const char* old_home = std::getenv("HOME");
-    const std::string saved_home = old_home ? old_home : "";
-    setenv("HOME", home, 1);
-    unsetenv("XDG_CONFIG_HOME");
+    const ScopedEnv home_env("HOME", home);
+    const ScopedEnv no_config_home("XDG_CONFIG_HOME", nullptr);
     for (const auto& c : cases) {
         ChildProcess run(kStage + "/bin/dlna-server", c.arguments);
         const int status = run.Wait();
@@ -565,7 +564,6 @@ TEST(ServerStartLab, RefusesWhatItCannotServeWithOneClearLine) {
                                             "/Musik, " + home + "/Videos\n"));
         run.Stop(SIGTERM);
     }
-    if (old_home) setenv("HOME", saved_home.c_str(), 1);
     fs::remove_all(home);
 }
 
